@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# The main job on the staged installation. While the host shell is not built yet, this says so
+# and runs the platform self-check instead.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+STAGE="${XQ_BUILD_DIR:-build}/stage"
+if [ -x "$STAGE/bin/erp-host" ]; then
+  exec "$STAGE/bin/erp-host" "$@"
+fi
+echo "The host shell (erp-host) is not built yet; running the platform self-check instead."
+exec "$STAGE/bin/platform-selfcheck" "$@"
