@@ -102,6 +102,8 @@ public:
     const Variant& operator[](int index) const;
     Variant& At(std::initializer_list<int> indices);  // any dimension count; raises out of range
     const Variant& At(std::initializer_list<int> indices) const;
+    Variant& At(const std::vector<int>& indices);  // the same with a run-time index list
+    const Variant& At(const std::vector<int>& indices) const;
     Variant& At(int i, int j) { return At({i, j}); }
     const Variant& At(int i, int j) const { return At({i, j}); }
     // All elements in storage order (first index fastest) for walking without index maths.
