@@ -33,10 +33,19 @@ struct TDocData {
 
     TDocData() : Doc(xmlNewDoc(BAD_CAST "1.0")) {
         if (!Doc) throw std::bad_alloc();
+        MarkUtf8();
     }
-    explicit TDocData(xmlDocPtr doc) : Doc(doc) {}
+    explicit TDocData(xmlDocPtr doc) : Doc(doc) { MarkUtf8(); }
     TDocData(const TDocData&) = delete;
     TDocData& operator=(const TDocData&) = delete;
+
+    // The tree holds UTF-8 whatever the source was; telling the writer so keeps it from turning
+    // every non-ASCII character of an attribute into a character reference.
+    void MarkUtf8() {
+        if (Doc->encoding && xmlStrcasecmp(Doc->encoding, BAD_CAST "UTF-8") == 0) return;
+        xmlFree(const_cast<xmlChar*>(Doc->encoding));
+        Doc->encoding = xmlStrdup(BAD_CAST "UTF-8");
+    }
 
     ~TDocData() {
         // Free only the loose nodes that are still outside any tree; the others go with their
@@ -116,6 +125,8 @@ private:
         if (trap->fGenericText.empty() && msg) trap->fGenericText = Trim(msg);
     }
     static std::string Trim(std::string s) {
+        for (char& c : s)
+            if (c == '\n' || c == '\r') c = ' ';
         while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
         return s;
     }
