@@ -47,7 +47,8 @@ TAutoObject::~TAutoObject() = default;
 Variant TAutoObject::Invoke(const std::string& name, TInvokeKind kind, TVarArgs args) {
     try {
         return DoInvoke(name, kind, args);
-    } catch (const EOleException&) {
+    } catch (EOleException& e) {
+        if (e.Source.empty()) e.Source = ClassName();
         throw;
     } catch (const std::exception& e) {
         throw EOleException(e.what(), 0, ClassName());

@@ -88,7 +88,8 @@ public:
 
     // The late-bound call. For PropertyPut the value to assign is the LAST argument (after any
     // index arguments). Any exception is raised again as EOleException with the same message
-    // (an EOleException passes unchanged); its Source is the object's class name.
+    // (an EOleException passes on, given the class name as Source when it has none); the
+    // Source of a wrapped error is the object's class name.
     Variant Invoke(const std::string& name, TInvokeKind kind, TVarArgs args);
 
     Variant Call(const std::string& name, std::initializer_list<TVarArg> args = {});
