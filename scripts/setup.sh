@@ -7,7 +7,7 @@ PACKAGES=(
   cmake g++ ninja-build make pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-qpa-plugins libgl1-mesa-dev
-  libpng-dev libxml2-dev libsqlite3-dev libopencc-dev opencc
+  libpng-dev libxml2-dev libsqlite3-dev libopencc-dev libopencc-data opencc
   libcurl4-openssl-dev libzip-dev
   fonts-wqy-zenhei
   locales tzdata
