@@ -1,14 +1,13 @@
 #include "platform/core/Automation.h"
 
-#include <dlfcn.h>
-#include <unistd.h>
-
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <optional>
+
+#include "platform/system/Library.h"
 
 namespace plat {
 
@@ -246,22 +245,17 @@ std::string ExecutableFolder() {
     return exe.parent_path().string();
 }
 
-// Loads a library for a class-file entry. Kept behind this one function so the platform's
-// library loading can take over the file-name mapping.
-void* LoadClassLibrary(const std::string& path, std::string& error) {
-    void* h = dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);
-    if (!h) {
-        // A Windows name (.dll) stands for the shared object of the same base name.
-        std::filesystem::path p(path);
-        std::string ext = p.extension().string();
-        if (EqualNoCase(ext, ".dll")) {
-            p.replace_extension(".so");
-            h = dlopen(p.string().c_str(), RTLD_NOW | RTLD_GLOBAL);
-        }
-    }
-    if (!h) {
-        const char* e = dlerror();
-        error = e ? e : "unknown loader error";
+// Loads the library of a class-file entry by the platform's rules (a ".dll" name stands for the
+// ".so" of the same base name, found ignoring case). A bare name that is not beside the class
+// file is searched like any library: beside the calling module, the installation, the system.
+void* LoadClassLibrary(const std::string& path, const std::string& written, std::string& error) {
+    HMODULE h = LoadLibrary(path);
+    if (!h && written.find('/') == std::string::npos) {
+        std::string first = LibraryLoadError();
+        h = LoadLibrary(written);
+        if (!h) error = first + "; " + LibraryLoadError();
+    } else if (!h) {
+        error = LibraryLoadError();
     }
     return h;
 }
@@ -283,14 +277,14 @@ TAutoObjectPtr CreateFromFile(const std::string& className, const std::string& c
             handle = it->second;
         } else {
             std::string error;
-            handle = LoadClassLibrary(path, error);
+            handle = LoadClassLibrary(path, libText, error);
             if (!handle)
                 throw EOleError("Cannot create \"" + className + "\": its library \"" + path +
                                 "\" (from " + classFile + ") cannot be loaded: " + error);
             r.Libraries[path] = handle;
         }
     }
-    auto entryPoint = reinterpret_cast<TAutoClassEntry>(dlsym(handle, entry.Entry.c_str()));
+    auto entryPoint = reinterpret_cast<TAutoClassEntry>(GetProcAddress(handle, entry.Entry));
     if (!entryPoint)
         throw EOleError("Cannot create \"" + className + "\": the library \"" + path + "\" has no entry \"" +
                         entry.Entry + "\" (check " + classFile + ")");

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "platform/core/Automation.h"
+#include "platform/core/SysUtils.h"
 #include "platform/core/VariantJson.h"
 
 namespace plat {
@@ -55,45 +56,15 @@ bool TryTextToDouble(const std::string& text, double& value) {
     return true;
 }
 
-// Digits of a double in the general form with 15 significant digits: the plain form unless the
-// exponent reaches 15 or the value is below 1E-5 ("1.5E-7", "1E20").
-std::string DoubleToText(double x) {
-    if (std::isnan(x)) return "NAN";
-    if (std::isinf(x)) return x > 0 ? "INF" : "-INF";
-    if (x == 0) return "0";
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.14e", x);  // d.dddddddddddddde±x
-    std::string s(buf);
-    bool negative = s[0] == '-';
-    if (negative) s.erase(0, 1);
-    size_t ePos = s.find('e');
-    int exponent = std::atoi(s.c_str() + ePos + 1);
-    std::string digits = s.substr(0, 1) + s.substr(2, ePos - 2);
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-    std::string out = negative ? "-" : "";
-    if (exponent >= 15 || std::fabs(x) < 1e-5) {
-        out += digits[0];
-        if (digits.size() > 1) out += "." + digits.substr(1);
-        out += "E" + std::to_string(exponent);
-    } else if (exponent < 0) {
-        out += "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + digits;
-    } else {
-        size_t intDigits = static_cast<size_t>(exponent) + 1;
-        if (digits.size() <= intDigits) {
-            out += digits + std::string(intDigits - digits.size(), '0');
-        } else {
-            out += digits.substr(0, intDigits) + "." + digits.substr(intDigits);
-        }
-    }
-    return out;
-}
+// Numbers and dates read as text the way the run-time routines write them: the general form
+// with 15 digits, the date in ShortDateFormat with the time unless midnight.
+std::string DoubleToText(double x) { return FloatToStr(x); }
+std::string DateToText(TDateTime d) { return std::isfinite(d) ? DateTimeToStr(d) : FloatToStr(d); }
 
-// Date-time as text: the date, and the time when it is not midnight.
-std::string DateToText(TDateTime d) {
-    if (!std::isfinite(d)) return DoubleToText(d);
-    std::string full = DateTimeToIsoText(d, ' ', false);
-    if (full.size() > 9 && full.compare(full.size() - 9, 9, " 00:00:00") == 0) full.resize(full.size() - 9);
-    return full;
+// Text to number: the invariant form, else the form of the process-wide settings (their
+// decimal separator).
+bool TryParseNumber(const std::string& text, double& value) {
+    return TryTextToDouble(text, value) || TryStrToFloat(text, value);
 }
 
 // Rounds half to even and checks the 32-bit range; false when it does not fit.
@@ -304,7 +275,7 @@ double Variant::AsDouble() const {
         case varBoolean: return fBool ? -1 : 0;
         case varString: case varOleStr: {
             double d;
-            if (!TryTextToDouble(fText, d))
+            if (!TryParseNumber(fText, d))
                 throw EVariantTypeCastError("Could not convert variant of type (" + TypeName(fType) +
                                             ") into type (Double): \"" + fText + "\" is not a valid number");
             return d;
@@ -343,7 +314,7 @@ bool Variant::AsBoolean() const {
             if (EqualNoCase(t, "True")) return true;
             if (EqualNoCase(t, "False")) return false;
             double d;
-            if (TryTextToDouble(t, d)) return d != 0;
+            if (TryParseNumber(t, d)) return d != 0;
             throw EVariantTypeCastError("Could not convert variant of type (" + TypeName(fType) +
                                         ") into type (Boolean): \"" + fText +
                                         "\" is neither True, False nor a number");
@@ -361,10 +332,11 @@ TDateTime Variant::AsDate() const {
         case varString: case varOleStr: {
             TDateTime d;
             if (TryIsoTextToDateTime(TrimSpaces(fText), d)) return d;
-            if (TryTextToDouble(fText, d)) return d;
+            if (TryStrToDateTime(TrimSpaces(fText), d)) return d;
+            if (TryParseNumber(fText, d)) return d;
             throw EVariantTypeCastError("Could not convert variant of type (" + TypeName(fType) +
                                         ") into type (Date): \"" + fText +
-                                        "\" is not a date (write yyyy-mm-dd [hh:nn:ss])");
+                                        "\" is not a date (write yyyy-mm-dd [hh:nn:ss] or the short date format)");
         }
         default: CastError(varDate);
     }
@@ -588,7 +560,7 @@ bool Variant::operator==(const Variant& other) const {
             if (EqualNoCase(t, "False")) return !rest.fBool;
         }
         double d;
-        return TryTextToDouble(text.fText, d) && d == rest.AsDouble();
+        return TryParseNumber(text.fText, d) && d == rest.AsDouble();
     }
     return a.AsDouble() == b.AsDouble();
 }

@@ -182,6 +182,27 @@ TEST_F(ClassRegistryTest, ClassFileEntriesThatCannotBeLoadedSayWhy) {
     }
 }
 
+TEST_F(ClassRegistryTest, ClassFromALibraryListedInTheClassFile) {
+    // The probe library is built beside the test executables (tests/platform/core/testlib).
+    std::filesystem::path probe = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "AutoProbe.so";
+    if (!std::filesystem::exists(probe)) GTEST_SKIP() << probe << " is not built";
+    std::filesystem::create_directories(fFolder / "ext");
+    std::filesystem::copy_file(probe, fFolder / "ext" / "AutoProbe.so");
+    // Written with the Windows name and separator, relative to the class file's folder.
+    WriteClassFile("[Classes]\nTest.AutoProbe=ext\\AutoProbe.dll;CreateAutoProbe\n");
+    Variant value = 21;
+    {
+        Variant obj = CreateOleObject("test.autoprobe");
+        EXPECT_EQ(obj.AsObject()->ClassName(), "test.autoprobe");  // as it was asked for
+        EXPECT_EQ(OleCall(obj, "Twice", {Ref(value)}).AsString(), "AutoProbe");
+        EXPECT_EQ(value.AsInteger(), 42);
+    }
+    // The library stays loaded: a second object after the first is gone works alike.
+    Variant again = CreateOleObject("Test.AutoProbe");
+    EXPECT_EQ(OleCall(again, "Twice", {Ref(value)}).AsString(), "AutoProbe");
+    EXPECT_EQ(value.AsInteger(), 84);
+}
+
 TEST(ClassFileLocation, EnvironmentDecides) {
     setenv("XQ_CLASSES", "/x/y/My.ini", 1);
     EXPECT_EQ(ClassFileName(), "/x/y/My.ini");

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "platform/core/Automation.h"
+#include "platform/core/SysUtils.h"
 #include "platform/core/Variant.h"
 
 using namespace plat;
@@ -50,11 +51,19 @@ TEST(VariantConversion, ToText) {
     for (const Case& c : cases) EXPECT_EQ(c.value.AsString(), c.text) << Variant::TypeName(c.value.VarType());
 }
 
-TEST(VariantConversion, DateToTextShowsTheTimeOnlyWhenNotMidnight) {
-    // 45356 = 2024-03-05; 0.3368055... = 08:05:00
-    EXPECT_EQ(Variant::Date(45356).AsString().substr(0, 10), "2024-03-05");
-    EXPECT_EQ(Variant::Date(45356).AsString().find("00:00"), std::string::npos);
-    EXPECT_NE(Variant::Date(45356 + (8 * 60 + 5) / 1440.0).AsString().find("08:05:00"), std::string::npos);
+TEST(VariantConversion, DatesReadAsTextByTheProcessSettings) {
+    TFormatSettings saved = FormatSettings;
+    FormatSettings.ShortDateFormat = "yyyy/mm/dd";
+    FormatSettings.DateSeparator = '/';
+    FormatSettings.LongTimeFormat = "hh:nn:ss";
+    const TDateTime day = 45356;  // 2024-03-05
+    EXPECT_EQ(Variant::Date(day).AsString(), "2024/03/05");  // no time at midnight
+    EXPECT_EQ(Variant::Date(day + (8 * 60 + 5) / 1440.0).AsString(), "2024/03/05 08:05:00");
+    // Text to date: the fixed form, the settings' short date form, or a number of days.
+    EXPECT_DOUBLE_EQ(Variant("2024/03/05").AsDate(), day);
+    EXPECT_DOUBLE_EQ(Variant("2024-03-05").AsDate(), day);
+    EXPECT_DOUBLE_EQ(Variant("45356").AsDate(), day);
+    FormatSettings = saved;
 }
 
 TEST(VariantConversion, ToNumbers) {
@@ -103,6 +112,15 @@ TEST(VariantConversion, TextToDate) {
     EXPECT_DOUBLE_EQ(Variant("2024-03-05").AsDate(), 45356);
     EXPECT_NEAR(Variant("2024-03-05 12:00:00").AsDate(), 45356.5, 1e-9);
     EXPECT_DOUBLE_EQ(Variant("1899-12-30").AsDate(), 0);
+}
+
+TEST(VariantConversion, TextToNumberAlsoTakesTheSettingsDecimalSeparator) {
+    TFormatSettings saved = FormatSettings;
+    FormatSettings.DecimalSeparator = ',';
+    EXPECT_DOUBLE_EQ(Variant("1,5").AsDouble(), 1.5);
+    EXPECT_DOUBLE_EQ(Variant("1.5").AsDouble(), 1.5);  // the invariant form always reads
+    FormatSettings = saved;
+    EXPECT_THROW(Variant("1,5").AsDouble(), EVariantTypeCastError);
 }
 
 TEST(VariantConversion, FailuresSayWhatAndToWhat) {
