@@ -374,7 +374,7 @@ TFormatSettings LocaleFormatSettings() {
 
     // Field order and separator of the short date come from the locale's date pattern; a pattern
     // without ASCII separators (年月日) gets the separator the Chinese systems use.
-    if (dfmt.empty()) dfmt = chinese ? "%Y-%m-%d" : "%m/%d/%Y";
+    if (dfmt.empty()) dfmt = chinese ? (mainland ? "%Y-%m-%d" : "%Y/%m/%d") : "%m/%d/%Y";
     std::string order;
     char sep = 0;
     for (size_t i = 0; i < dfmt.size(); ++i) {
