@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/core/Exceptions.h"
@@ -61,6 +62,10 @@ public:
     Variant(const std::string& narrowText);
     Variant(std::string&& narrowText);
     Variant(TAutoObjectPtr object);
+    // Any automation object class: Variant app = std::make_shared<THostApp>();
+    template <class T>
+        requires(!std::is_same_v<T, TAutoObject> && std::is_convertible_v<std::shared_ptr<T>, TAutoObjectPtr>)
+    Variant(std::shared_ptr<T> object) : Variant(TAutoObjectPtr(std::move(object))) {}
     // Guard against accidental pointer -> bool conversion.
     Variant(const void*) = delete;
 

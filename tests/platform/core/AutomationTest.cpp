@@ -213,3 +213,11 @@ TEST(ClassFileLocation, EnvironmentDecides) {
     std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe");
     EXPECT_EQ(ClassFileName(), (exe.parent_path().parent_path() / "Classes.ini").string());
 }
+
+TEST(Automation, AVariantTakesAnyObjectClass) {
+    auto counter = std::make_shared<TCounter>();
+    Variant obj = counter;  // no cast to TAutoObjectPtr needed
+    EXPECT_EQ(obj.VarType(), varDispatch);
+    EXPECT_EQ(obj.AsObject(), counter);
+    EXPECT_EQ(OleCall(counter, "NextValue").AsInteger(), 1);
+}
