@@ -13,7 +13,7 @@ namespace rcs {
 namespace {
 
 [[noreturn]] void Refuse(const std::string& where, const std::string& what) {
-    throw EJobRequestError(where.empty() ? "job request: " + what : "job request " + where + ": " + what);
+    throw EJobRequestError("job request " + (where.empty() ? std::string() : where + " ") + what);
 }
 
 std::string Kind(const Variant& v) { return Variant::TypeName(v.VarType()); }

@@ -208,21 +208,24 @@ bool TRpcSocket::ReadExact(char* buffer, size_t n, int64_t deadline, bool idle, 
 }
 
 std::optional<TRpcFrame> TRpcSocket::ReadFrame(uint32_t maxPayload, int idleTimeoutMs, int readTimeoutMs) {
-    char head[5];
+    char head[4];
     // The first byte waits as long as the idle time-out allows; the rest of the frame must
     // arrive within the read time-out, so a trickling peer cannot hold the thread.
     if (!ReadExact(head, 1, Deadline(idleTimeoutMs), true, true)) return std::nullopt;
     const int64_t deadline = Deadline(readTimeoutMs);
-    ReadExact(head + 1, 4, deadline, false, false);
+    ReadExact(head + 1, 3, deadline, false, false);
     uint32_t length = 0;
     for (int i = 0; i < 4; ++i) length = (length << 8) | static_cast<uint8_t>(head[i]);
+    // The length is judged before anything else is read or allocated.
     if (length == 0) throw ERpcProtocolError("malformed frame: zero length");
     if (length - 1 > maxPayload)
         throw ERpcFrameTooLarge("frame of " + std::to_string(length - 1) + " bytes exceeds the limit of " +
                                     std::to_string(maxPayload) + " bytes",
                                 length - 1);
+    char type;
+    ReadExact(&type, 1, deadline, false, false);
     TRpcFrame frame;
-    frame.Type = static_cast<TRpcFrameType>(static_cast<uint8_t>(head[4]));
+    frame.Type = static_cast<TRpcFrameType>(static_cast<uint8_t>(type));
     frame.Payload.resize(length - 1);
     if (length > 1) ReadExact(frame.Payload.data(), length - 1, deadline, false, false);
     return frame;

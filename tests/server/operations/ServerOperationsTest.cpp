@@ -184,7 +184,7 @@ TEST_P(ServerOperations, MalformedJobRequestsAnswerErrorWithTheReason) {
     };
     const std::vector<Case> cases = {
         {"not an array", [](Variant& r) { r = Variant("job"); },
-         "job request: must be an array of 3 elements (5 for a periodic job) from index 0, got String"},
+         "job request must be an array of 3 elements (5 for a periodic job) from index 0, got String"},
         {"option count disagrees", [](Variant& r) { r[0][3] = Variant(3); },
          "job request element 1 (options) must have 3 elements, has 2"},
         {"user missing", [](Variant& r) { r[0][5] = Variant(""); },
