@@ -64,10 +64,9 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-// Case mapping uses the locale-independent Unicode tables of C.UTF-8 (the user's locale only
-// decides the collation order): the original upper-cased without linguistic rules, so an
-// "i" stays "I" for every user. Without C.UTF-8 a built-in table covers Latin-1, Latin
-// Extended-A, Greek and Cyrillic.
+// Case mapping uses the locale-independent Unicode tables of C.UTF-8 (always installed: it
+// comes with the C library); the user's locale only decides the collation order. The original
+// upper-cased without linguistic rules, so an "i" becomes "I" for every user.
 locale_t CaseLocale() {
     static locale_t loc = [] {
         locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
@@ -77,64 +76,13 @@ locale_t CaseLocale() {
     return loc;
 }
 
-char32_t TableUpper(char32_t c) {
-    if (c >= 'a' && c <= 'z') return c - 32;
-    if (c < 0x80) return c;
-    if ((c >= 0xE0 && c <= 0xFE && c != 0xF7)) return c - 32;
-    if (c == 0xFF) return 0x178;
-    if (c >= 0x100 && c <= 0x17F) {
-        if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c % 2 == 0) ? c - 1 : c;
-        if (c == 0x131) return 'I';
-        if (c == 0x130 || c == 0x138 || c == 0x149 || c == 0x178 || c == 0x17F) return c;
-        return (c % 2 == 1) ? c - 1 : c;
-    }
-    if (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) return c - 32;
-    if (c == 0x3C2) return 0x3A3;
-    if (c == 0x3AC) return 0x386;
-    if (c >= 0x3AD && c <= 0x3AF) return c - 37;
-    if (c == 0x3CC) return 0x38C;
-    if (c == 0x3CD || c == 0x3CE) return c - 63;
-    if (c >= 0x430 && c <= 0x44F) return c - 32;
-    if (c >= 0x450 && c <= 0x45F) return c - 80;
-    if ((c >= 0x460 && c <= 0x481) || (c >= 0x48A && c <= 0x4BF) || (c >= 0x4D0 && c <= 0x52F))
-        return (c % 2 == 1) ? c - 1 : c;
-    if (c >= 0x4C1 && c <= 0x4CE) return (c % 2 == 0) ? c - 1 : c;
-    if (c == 0x4CF) return 0x4C0;
-    return c;
-}
-
-char32_t TableLower(char32_t c) {
-    if (c >= 'A' && c <= 'Z') return c + 32;
-    if (c < 0x80) return c;
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
-    if (c == 0x178) return 0xFF;
-    if (c >= 0x100 && c <= 0x17F) {
-        if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c % 2 == 1) ? c + 1 : c;
-        if (c == 0x130) return 'i';
-        if (c == 0x131 || c == 0x138 || c == 0x149 || c == 0x17F) return c;
-        return (c % 2 == 0) ? c + 1 : c;
-    }
-    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 32;
-    if (c == 0x386) return 0x3AC;
-    if (c >= 0x388 && c <= 0x38A) return c + 37;
-    if (c == 0x38C) return 0x3CC;
-    if (c == 0x38E || c == 0x38F) return c + 63;
-    if (c >= 0x410 && c <= 0x42F) return c + 32;
-    if (c >= 0x400 && c <= 0x40F) return c + 80;
-    if ((c >= 0x460 && c <= 0x481) || (c >= 0x48A && c <= 0x4BF) || (c >= 0x4D0 && c <= 0x52F))
-        return (c % 2 == 0) ? c + 1 : c;
-    if (c >= 0x4C1 && c <= 0x4CE) return (c % 2 == 1) ? c + 1 : c;
-    if (c == 0x4C0) return 0x4CF;
-    return c;
-}
-
 char32_t ToUpperCp(char32_t c) {
     if (locale_t l = CaseLocale()) return static_cast<char32_t>(towupper_l(static_cast<wint_t>(c), l));
-    return TableUpper(c);
+    return (c >= 'a' && c <= 'z') ? c - 32 : c;
 }
 char32_t ToLowerCp(char32_t c) {
     if (locale_t l = CaseLocale()) return static_cast<char32_t>(towlower_l(static_cast<wint_t>(c), l));
-    return TableLower(c);
+    return (c >= 'A' && c <= 'Z') ? c + 32 : c;
 }
 
 template <typename Map>
