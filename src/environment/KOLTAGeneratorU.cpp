@@ -50,7 +50,8 @@ bool WriteLogBelow(const std::string& base, const std::string& prefix, const std
         const TDateTime now = LogNow();
         std::string fileName = "/Alert_" + prefix + "_" + RotationStamp(rotation, now);
         if (prefix.find('.') == std::string::npos) fileName += ".log";
-        const std::string line = "[" + FormatDateTime("yyyy/mm/dd hh:nn:ss:zzz", now) + "] " + message;
+        // Separators quoted: the stamp is fixed, whatever date and time separators the locale has.
+        const std::string line = "[" + FormatDateTime("yyyy'/'mm'/'dd hh':'nn':'ss':'zzz", now) + "] " + message;
         return AppendLine(base + "/Log", fileName, line);
     } catch (...) {
         return false;
