@@ -107,7 +107,8 @@ int64_t FileStamp(const std::string& fileName) {
 
 std::string TCustomIniFile::ReadString(const std::string& section, const std::string& ident,
                                        const std::string& def) const {
-    const std::string* v = Contents().Value(section, ident);
+    const auto data = Contents();
+    const std::string* v = data->Value(section, ident);
     return v ? *v : def;
 }
 
@@ -131,43 +132,47 @@ double TCustomIniFile::ReadFloat(const std::string& section, const std::string& 
 }
 
 bool TCustomIniFile::SectionExists(const std::string& section) const {
-    return Contents().Find(section) != nullptr;
+    return Contents()->Find(section) != nullptr;
 }
 
 bool TCustomIniFile::ValueExists(const std::string& section, const std::string& ident) const {
-    return Contents().Value(section, ident) != nullptr;
+    return Contents()->Value(section, ident) != nullptr;
 }
 
 std::vector<std::string> TCustomIniFile::ReadSection(const std::string& section) const {
     std::vector<std::string> out;
-    if (const auto* s = Contents().Find(section))
+    const auto data = Contents();
+    if (const auto* s = data->Find(section))
         for (const auto& e : s->Entries) out.push_back(e.first);
     return out;
 }
 
 std::vector<std::string> TCustomIniFile::ReadSectionValues(const std::string& section) const {
     std::vector<std::string> out;
-    if (const auto* s = Contents().Find(section))
+    const auto data = Contents();
+    if (const auto* s = data->Find(section))
         for (const auto& e : s->Entries) out.push_back(e.first + "=" + e.second);
     return out;
 }
 
 std::vector<std::string> TCustomIniFile::ReadSections() const {
     std::vector<std::string> out;
-    for (const auto& s : Contents().Sections) out.push_back(s.Name);
+    const auto data = Contents();
+    for (const auto& s : data->Sections) out.push_back(s.Name);
     return out;
 }
 
 TIniFile::TIniFile(const std::string& fileName) : TCustomIniFile(fileName) {}
 TIniFile::~TIniFile() = default;
 
-const TCustomIniFile::Data& TIniFile::Contents() const {
+std::shared_ptr<const TCustomIniFile::Data> TIniFile::Contents() const {
     const int64_t stamp = FileStamp(fFileName);
+    std::lock_guard<std::mutex> lock(fMutex);
     if (!fData || stamp != fStamp) {
         fData = stamp < 0 ? std::make_shared<Data>() : Load(fFileName);
         fStamp = stamp;
     }
-    return *fData;
+    return fData;
 }
 
 TMemIniFile::TMemIniFile(const std::string& fileName)
@@ -181,6 +186,6 @@ std::unique_ptr<TMemIniFile> TMemIniFile::FromText(const std::string& text) {
     return ini;
 }
 
-const TCustomIniFile::Data& TMemIniFile::Contents() const { return *fData; }
+std::shared_ptr<const TCustomIniFile::Data> TMemIniFile::Contents() const { return fData; }
 
 }  // namespace plat

@@ -17,6 +17,7 @@
 // (decimal separator of FormatSettings) also gives the default.
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -45,7 +46,8 @@ public:
     struct Data;
 
 protected:
-    virtual const Data& Contents() const = 0;
+    // A snapshot of the contents; callers keep it while they read (safe across threads).
+    virtual std::shared_ptr<const Data> Contents() const = 0;
     std::string fFileName;
 };
 
@@ -57,10 +59,11 @@ public:
     ~TIniFile() override;
 
 protected:
-    const Data& Contents() const override;
+    std::shared_ptr<const Data> Contents() const override;
 
 private:
-    mutable std::shared_ptr<Data> fData;
+    mutable std::mutex fMutex;
+    mutable std::shared_ptr<const Data> fData;
     mutable int64_t fStamp = -2;  // mtime ns ^ size of the read file; -1 for a missing file
 };
 
@@ -73,11 +76,11 @@ public:
     static std::unique_ptr<TMemIniFile> FromText(const std::string& text);
 
 protected:
-    const Data& Contents() const override;
+    std::shared_ptr<const Data> Contents() const override;
 
 private:
     TMemIniFile();
-    std::shared_ptr<Data> fData;
+    std::shared_ptr<const Data> fData;
 };
 
 }  // namespace plat
