@@ -998,6 +998,9 @@ constexpr int64_t kUnixToDelphi = 25569;  // days from 1899-12-30 to 1970-01-01
 // Splits a date-time into a day number (days since 1899-12-30) and milliseconds of the day.
 // The time is the absolute fraction (as the original: -1.25 is 1899-12-29 06:00).
 void SplitDateTime(TDateTime v, int64_t& day, int& ms) {
+    // Outside 0001-01-01 .. 9999-12-31 (and NaN) there is no date; keep the arithmetic defined.
+    if (!(v >= -693594.0)) v = std::isnan(v) ? 0 : -693594.0;
+    if (v > 2958466.0) v = 2958466.0;
     const double t = std::trunc(v);
     day = static_cast<int64_t>(t);
     int64_t m = static_cast<int64_t>(std::llround(std::fabs(v - t) * MSecsPerDay));
