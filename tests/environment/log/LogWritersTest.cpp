@@ -73,6 +73,8 @@ TEST_F(LogWriters, BaseFolderIsTheInstallationThenTheHostProgram) {
     EXPECT_EQ(LogText("Alert_x_20240615.log"), "[2024/06/15 13:04:05:123] with slash\r\n");
 
     Registry({{"ProfileType", "0"}});
+    const std::filesystem::path localFolder = std::filesystem::path(HostProgramFolder()) / "Log";
+    const bool hadLocalFolder = std::filesystem::exists(localFolder);
     const std::string name = "Alert_qmenvtest" + std::to_string(getpid()) + "_20240615.log";
     const std::filesystem::path local = std::filesystem::path(HostProgramFolder()) / "Log" / name;
     ASSERT_TRUE(WriteLog("qmenvtest" + std::to_string(getpid()), "no installation", "D"));
@@ -85,6 +87,8 @@ TEST_F(LogWriters, BaseFolderIsTheInstallationThenTheHostProgram) {
     EXPECT_EQ(envtest::ReadFile(local), "[2024/06/15 13:04:05:123] local\r\n");
     EXPECT_FALSE(LogExists(name));
     std::filesystem::remove(local);
+    std::error_code ec;
+    if (!hadLocalFolder) std::filesystem::remove(localFolder, ec);  // only when empty
 }
 
 TEST_F(LogWriters, UnwritableFolderReturnsFalse) {
