@@ -213,7 +213,7 @@ void TReportCounterDaemon::Serve(TConnection& c) {
             TRpcCall call;
             try {
                 call = RpcDecodeCall(frame->Payload, limits);
-            } catch (const ERpcProtocolError& e) {
+            } catch (const std::exception& e) {
                 // The frame boundary is intact, so the connection can go on after the answer.
                 std::string_view head = frame->Payload;
                 const uint32_t id = head.size() >= 4 ? RpcGetU32(head) : 0;

@@ -91,7 +91,8 @@ Variant ReadValue(std::string_view& in, const TRpcLimits& limits, int depth) {
         for (auto& b : bounds) {
             b.LowBound = static_cast<int32_t>(RpcGetU32(in));
             const uint32_t count = RpcGetU32(in);
-            if (count > 0x7FFFFFFFu || static_cast<int64_t>(b.LowBound) + count - 1 > INT32_MAX)
+            if (count > 0x7FFFFFFFu || b.LowBound == INT32_MIN ||
+                static_cast<int64_t>(b.LowBound) + count - 1 > INT32_MAX)
                 Malformed("array bounds out of range");
             b.ElementCount = static_cast<int>(count);
             total *= count;
@@ -99,10 +100,16 @@ Variant ReadValue(std::string_view& in, const TRpcLimits& limits, int depth) {
             // follow, so refuse before allocating anything.
             if (total > in.size() / 2) Malformed("array of " + std::to_string(total) + " elements exceeds the frame");
         }
-        Variant array = VarArrayCreate(bounds, static_cast<TVarType>(elementType));
-        for (uint64_t pos = 0; pos < total; ++pos)
-            SetElement(array, bounds, static_cast<size_t>(pos), ReadValue(in, limits, depth + 1));
-        return array;
+        if (elementType == varEmpty || elementType == varNull) Malformed("array of element type " + std::to_string(elementType));
+        // A typed array may refuse an element the sender put in; that is the sender's fault.
+        try {
+            Variant array = VarArrayCreate(bounds, static_cast<TVarType>(elementType));
+            for (uint64_t pos = 0; pos < total; ++pos)
+                SetElement(array, bounds, static_cast<size_t>(pos), ReadValue(in, limits, depth + 1));
+            return array;
+        } catch (const EVariantError& e) {
+            Malformed(std::string("array: ") + e.what());
+        }
     }
     switch (type) {
         case varEmpty: return Variant();

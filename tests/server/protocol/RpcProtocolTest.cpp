@@ -214,3 +214,39 @@ TEST(RpcEndpoint, HostAndPortAreSplit) {
         EXPECT_THROW(RpcParseEndpoint(bad, host, port), EConvertError) << bad;
     }
 }
+
+// Damaged calls (bytes flipped, cut or appended at random, with a fixed seed) either decode or
+// raise the protocol error; nothing else escapes the decoder.
+TEST(RpcFrames, RandomlyDamagedCallsOnlyRaiseProtocolErrors) {
+    TRpcCall call;
+    call.CallId = 1;
+    call.Member = "Request";
+    Variant grid = VarArrayCreate({-2, 1, 0, 2});
+    grid.At(-2, 0) = Variant::Wide("格");
+    call.Args = {VarArrayOf({Variant("\x04"), Variant(2.5), Variant::Date(1.5), VarArrayOf({Variant(true)})}), grid,
+                 Variant::Null()};
+    call.ByRef = {true, false, false};
+    const std::string good = RpcEncodeCall(call);
+    uint32_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 8) & 0xFFFFFF; };
+    int decoded = 0, refused = 0;
+    for (int round = 0; round < 3000; ++round) {
+        std::string bad = good;
+        const int edits = 1 + next() % 4;
+        for (int e = 0; e < edits; ++e) {
+            switch (next() % 3) {
+                case 0: bad[next() % bad.size()] = static_cast<char>(next() & 0xFF); break;
+                case 1: bad.resize(next() % (bad.size() + 1)); if (bad.empty()) bad = "x"; break;
+                default: bad.push_back(static_cast<char>(next() & 0xFF)); break;
+            }
+        }
+        try {
+            RpcDecodeCall(bad);
+            ++decoded;
+        } catch (const ERpcProtocolError&) {
+            ++refused;
+        }
+    }
+    EXPECT_GT(refused, 0);
+    EXPECT_EQ(decoded + refused, 3000);
+}
