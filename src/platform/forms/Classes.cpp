@@ -318,4 +318,17 @@ void TComponent::SetLoadingState(bool loading) {
 
 void TComponent::Loaded() { fState.Exclude(csLoading); }
 
+TComponentWatch::TComponentWatch(TComponent* target) : TComponent(nullptr), Target(target) {
+    if (target) FreeNotification(target);
+}
+
+TComponentWatch::~TComponentWatch() {
+    if (Target) RemoveFreeNotification(Target);
+}
+
+void TComponentWatch::Notification(TComponent* c, TOperation op) {
+    TComponent::Notification(c, op);
+    if (op == opRemove && c == Target) Target = nullptr;
+}
+
 }  // namespace plat

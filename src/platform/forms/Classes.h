@@ -202,6 +202,17 @@ private:
     bool fTornDown = false;
 };
 
+// Watches a component across a call that may free it: Target becomes nullptr when it is freed.
+class TComponentWatch : public TComponent {
+public:
+    explicit TComponentWatch(TComponent* target);
+    ~TComponentWatch() override;
+    TComponent* Target;
+
+protected:
+    void Notification(TComponent* c, TOperation op) override;
+};
+
 // True for a valid identifier (letters, digits, underscore; not starting with a digit).
 bool IsValidIdent(const std::string& name);
 

@@ -1,0 +1,45 @@
+#include "platform/forms/WidgetSet.h"
+
+#include "platform/forms/Forms.h"
+#include "platform/headless/HeadlessWidgetSet.h"
+
+namespace plat {
+
+void TWidgetSet::RegisterPeerClass(const TClassInfo& cls, TPeerFactory factory) { fPeerClasses[&cls] = std::move(factory); }
+
+const TClassInfo* TWidgetSet::PeerClassFor(const TClassInfo& cls) const {
+    for (auto* c = &cls; c; c = c->Parent)
+        if (fPeerClasses.count(c)) return c;
+    return nullptr;
+}
+
+std::unique_ptr<TWidgetPeer> TWidgetSet::CreatePeer(TWinControl* control) {
+    const TClassInfo* c = PeerClassFor(*control->ClassType());
+    if (!c) return nullptr;
+    return fPeerClasses.at(c)(control);
+}
+
+namespace {
+std::unique_ptr<TWidgetSet>& Current() {
+    static std::unique_ptr<TWidgetSet> ws;
+    return ws;
+}
+}  // namespace
+
+TWidgetSet& WidgetSet() {
+    auto& ws = Current();
+    if (!ws) ws = std::make_unique<THeadlessWidgetSet>();
+    return *ws;
+}
+
+std::unique_ptr<TWidgetSet> SetWidgetSet(std::unique_ptr<TWidgetSet> ws) {
+    // Peers belong to the widgetset that made them: drop them (handles stay valid).
+    for (int i = 0; i < Screen->FormCount(); ++i) {
+        TCustomForm* f = Screen->Forms(i);
+        f->DropPeers();
+    }
+    std::swap(Current(), ws);
+    return ws;
+}
+
+}  // namespace plat
