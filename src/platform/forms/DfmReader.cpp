@@ -349,11 +349,11 @@ public:
 
     void Read(const TDfmObject& top, const std::string& source) {
         fSource = source;
-        if (!fRoot->InheritsFrom(top.ClassName) && !top.Inherited && !SameName(fRoot->ClassName(), top.ClassName)) {
+        if (!fRoot->InheritsFrom(top.ClassName)) {
             // A description of an ancestor class names that class; any class in the chain is fine.
             Fail(source, top.Line, "the description is of class " + top.ClassName + ", not of " + fRoot->ClassName());
         }
-        if (!top.Name.empty() && fRoot->Name().empty()) SetRootName(top.Name, top.Line);
+        if (!top.Name.empty() && !SameName(fRoot->Name(), top.Name)) SetRootName(top.Name, top.Line);
         MarkLoading(fRoot);
         ReadProps(fRoot, top.Props);
         for (auto& child : top.Children) ReadChild(child, fRoot);
