@@ -27,4 +27,11 @@ std::string GetTempFolder() {
     return folder;
 }
 
+void ClickControl(plat::TControl* control, plat::WPARAM wParam, plat::LPARAM lParam) {
+    if (!control) return;
+    plat::TComponentWatch watch(control);
+    control->Perform(plat::WM_LBUTTONDOWN, wParam, lParam);
+    if (watch.Target) control->Perform(plat::WM_LBUTTONUP, wParam, lParam);
+}
+
 }  // namespace qm
