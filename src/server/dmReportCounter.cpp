@@ -346,7 +346,11 @@ Variant TdmReportCounter::ProviderRead(TAutoArgs& a) {
     }
     Variant records = VarArrayCreate({0, static_cast<int>(rows.size()) - 1});
     for (size_t i = 0; i < rows.size(); ++i) records[static_cast<int>(i)] = std::move(rows[i]);
-    return VarArrayOf({TextArray(fields), records});
+    // Assembled by moving: copying a Variant copies its whole array.
+    Variant answer = VarArrayCreate({0, 1});
+    answer[0] = TextArray(fields);
+    answer[1] = std::move(records);
+    return answer;
 }
 
 std::shared_ptr<const TServerContext> MakeServerContext(const TServerSettings& settings,

@@ -239,6 +239,21 @@ TEST_F(DaemonTest, SharedSecretIsRequiredWhenConfigured) {
     }
 }
 
+TEST_F(DaemonTest, ConnectionsBeyondTheLimitAreToldTheServerIsBusy) {
+    rcstest::TTempInstall small("[ReportCounterS]\nMaxConnections=1\n");
+    rcstest::TDaemonProcess daemon(small.Dir());
+    auto first = RpcConnectObject("127.0.0.1", daemon.Port(), kServer);
+    try {
+        RpcConnectObject("127.0.0.1", daemon.Port(), kServer);
+        FAIL() << "a connection beyond the limit was served";
+    } catch (const EOleError& e) {
+        EXPECT_NE(std::string(e.what()).find("the server is busy: 1 connections are open; try again later"),
+                  std::string::npos)
+            << e.what();
+    }
+    EXPECT_EQ(first->Call("SQLType").AsInteger(), rcs::kSqlTypeSqlite);
+}
+
 TEST_F(DaemonTest, ConcurrentClientsGetDistinctJobNumbers) {
     rcstest::TDaemonProcess daemon(install.Dir());
     constexpr int kClients = 4, kEach = 15;

@@ -151,6 +151,10 @@ TEST_P(ServerOperations, PowerSqlTypeAndRequests) {
     EXPECT_EQ(periodic.size(), 8u) << periodic << " " << s->Call("ErrorDescript").AsString();
     const std::string direct = s->Call("Request1", {rcstest::MakeJobRequest(), Variant("WS-07")}).AsString();
     EXPECT_EQ(direct.size(), 8u);
+    // A job request may also come as a text; anything else is refused.
+    EXPECT_EQ(s->Call("Request1", {Variant::Wide("XQTR37;U001;direct")}).AsString().size(), 8u);
+    EXPECT_EQ(s->Call("Request1", {Variant(5)}).AsString(), "ERROR");
+    EXPECT_EQ(s->Call("ErrorDescript").AsString(), "the job request must be an array or a non-empty text, got Integer");
 
     // The status of a job is recorded by its report number; "ERROR" and unknown jobs change nothing.
     Variant report(direct + "0001"), messages("done; "), now = Variant::Date(45356.75);
