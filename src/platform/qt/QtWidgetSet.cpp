@@ -1,0 +1,780 @@
+#include "platform/qt/QtWidgetSet.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QEventLoop>
+#include <QFontMetrics>
+#include <QHelpEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QToolTip>
+
+#include <map>
+
+#include "platform/qt/QtPaint.h"
+#include "platform/widgets/StdCtrls.h"
+
+namespace plat {
+
+namespace {
+
+constexpr const char* HandleProperty = "xqHandle";
+
+TQtWidgetSet* gQt = nullptr;  // the installed Qt widgetset (nullptr when another is installed)
+
+std::map<const TClassInfo*, TQtPainter>& Painters() {
+    static std::map<const TClassInfo*, TQtPainter> m;
+    return m;
+}
+std::map<const TClassInfo*, TQtPeerKind>& PeerKinds() {
+    static std::map<const TClassInfo*, TQtPeerKind> m;
+    return m;
+}
+
+TQtPeerKind PeerKindFor(const TClassInfo& cls) {
+    for (auto* c = &cls; c; c = c->Parent) {
+        auto it = PeerKinds().find(c);
+        if (it != PeerKinds().end()) return it->second;
+    }
+    return TQtPeerKind::Generic;
+}
+
+QString QStr(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+// Byte offset into UTF-8 text -> index of UTF-16 units, for carets and selections.
+int Utf16Index(const std::string& s, int byteOffset) {
+    byteOffset = std::clamp(byteOffset, 0, static_cast<int>(s.size()));
+    return static_cast<int>(QString::fromUtf8(s.data(), byteOffset).size());
+}
+
+Qt::CursorShape CursorShapeOf(TCursor c) {
+    switch (c) {
+        case crNone: return Qt::BlankCursor;
+        case crCross: return Qt::CrossCursor;
+        case crIBeam: return Qt::IBeamCursor;
+        case crSizeNESW: return Qt::SizeBDiagCursor;
+        case crSizeNS: return Qt::SizeVerCursor;
+        case crSizeNWSE: return Qt::SizeFDiagCursor;
+        case crSizeWE: return Qt::SizeHorCursor;
+        case crUpArrow: return Qt::UpArrowCursor;
+        case crHourGlass: case crSQLWait: return Qt::WaitCursor;
+        case crAppStart: return Qt::BusyCursor;
+        case crDrag: case crMultiDrag: return Qt::DragCopyCursor;
+        case crNoDrop: case crNo: return Qt::ForbiddenCursor;
+        case crHSplit: return Qt::SplitHCursor;
+        case crVSplit: return Qt::SplitVCursor;
+        case crHelp: return Qt::WhatsThisCursor;
+        case crHandPoint: return Qt::PointingHandCursor;
+        case crSizeAll: return Qt::SizeAllCursor;
+        default: return Qt::ArrowCursor;
+    }
+}
+
+TShiftState ShiftOf(Qt::KeyboardModifiers m) {
+    TShiftState s;
+    if (m & Qt::ShiftModifier) s.Include(ssShift);
+    if (m & Qt::ControlModifier) s.Include(ssCtrl);
+    if (m & Qt::AltModifier) s.Include(ssAlt);
+    return s;
+}
+
+// The virtual key of a Qt key; 0 for keys that only produce characters (punctuation, CJK).
+uint16_t VirtualKeyOf(int key) {
+    if (key >= Qt::Key_A && key <= Qt::Key_Z) return static_cast<uint16_t>(key);
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) return static_cast<uint16_t>(key);
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F12) return static_cast<uint16_t>(VK_F1 + (key - Qt::Key_F1));
+    switch (key) {
+        case Qt::Key_Tab: case Qt::Key_Backtab: return VK_TAB;
+        case Qt::Key_Return: case Qt::Key_Enter: return VK_RETURN;
+        case Qt::Key_Escape: return VK_ESCAPE;
+        case Qt::Key_Backspace: return VK_BACK;
+        case Qt::Key_Space: return VK_SPACE;
+        case Qt::Key_PageUp: return VK_PRIOR;
+        case Qt::Key_PageDown: return VK_NEXT;
+        case Qt::Key_End: return VK_END;
+        case Qt::Key_Home: return VK_HOME;
+        case Qt::Key_Left: return VK_LEFT;
+        case Qt::Key_Up: return VK_UP;
+        case Qt::Key_Right: return VK_RIGHT;
+        case Qt::Key_Down: return VK_DOWN;
+        case Qt::Key_Insert: return VK_INSERT;
+        case Qt::Key_Delete: return VK_DELETE;
+        case Qt::Key_Shift: return VK_SHIFT;
+        case Qt::Key_Control: return VK_CONTROL;
+        case Qt::Key_Alt: return VK_MENU;
+        default: return 0;
+    }
+}
+
+// The first part of a hint ("short|long").
+std::string ShortHint(const std::string& hint) {
+    auto bar = hint.find('|');
+    return bar == std::string::npos ? hint : hint.substr(0, bar);
+}
+
+// The topmost visible graphic child of `c` under client point p (nullptr: none).
+TControl* GraphicChildAt(TWinControl* c, QPoint p) {
+    const auto& list = c->ControlList();
+    for (auto it = list.rbegin(); it != list.rend(); ++it) {
+        TControl* child = *it;
+        if (dynamic_cast<TWinControl*>(child) || !child->Visible()) continue;
+        if (child->BoundsRect().Contains({p.x(), p.y()})) return child;
+    }
+    return nullptr;
+}
+
+// Paints a control (its painter, if any) and then its graphic children into an image of its size.
+QImage PaintControlImage(TWinControl* c, QSize size) {
+    QImage img(size, QImage::Format_RGB32);
+    img.fill(QtColor(c->Color()));
+    auto paintOne = [](TControl& ctl, QImage& target) {
+        const TQtPainter* painter = FindQtPainter(*ctl.ClassType());
+        if (!painter) return;
+        TCanvas canvas(std::make_unique<TQtPaintEngine>(&target));
+        canvas.SetFont(ctl.Font());
+        canvas.Brush()->SetColor(ctl.Color());
+        (*painter)(ctl, canvas);
+    };
+    paintOne(*c, img);
+    for (TControl* child : c->ControlList()) {
+        if (dynamic_cast<TWinControl*>(child) || !child->Visible()) continue;
+        QRect r(child->Left(), child->Top(), child->Width(), child->Height());
+        if (r.isEmpty()) continue;
+        // Starts from what lies below, so a transparent control shows its parent.
+        QImage sub = img.copy(r);
+        paintOne(*child, sub);
+        QPainter p(&img);
+        p.drawImage(r.topLeft(), sub);
+    }
+    return img;
+}
+
+// The default drawing of a label: its caption in its font, aligned as asked.
+void PaintLabel(TControl& ctl, TCanvas& canvas) {
+    auto& label = static_cast<TCustomLabel&>(ctl);
+    TRect r{0, 0, label.Width(), label.Height()};
+    if (!label.Transparent()) {
+        canvas.Brush()->SetStyle(bsSolid);
+        canvas.Brush()->SetColor(label.Color());
+        canvas.FillRect(r);
+    }
+    canvas.Brush()->SetStyle(bsClear);
+    canvas.SetFont(label.Font());
+    if (!label.Enabled()) canvas.Font()->SetColor(clGrayText);
+    unsigned flags = label.Alignment() == taCenter ? DT_CENTER : label.Alignment() == taRightJustify ? DT_RIGHT : DT_LEFT;
+    if (label.WordWrap()) flags |= DT_WORDBREAK;
+    else flags |= DT_SINGLELINE | (label.Layout() == tlCenter ? DT_VCENTER : label.Layout() == tlBottom ? DT_BOTTOM : 0);
+    if (!label.ShowAccelChar()) flags |= DT_NOPREFIX;
+    canvas.DrawText(label.Caption(), r, flags);
+}
+
+// ---- Widgets -------------------------------------------------------------------------------
+
+// Windows and generic controls: painted through the model's canvas.
+class XqPainted : public QWidget {
+public:
+    explicit XqPainted(QWidget* parent) : QWidget(parent) {}
+    bool Syncing = false;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        TWinControl* c = QtControlOf(this);
+        if (!c) return;
+        QImage img = PaintControlImage(c, size());
+        QPainter p(this);
+        p.drawImage(0, 0, img);
+    }
+    void closeEvent(QCloseEvent* e) override {
+        // The model decides whether the window closes (OnCloseQuery, OnClose, modal result).
+        e->ignore();
+        if (TWinControl* c = QtControlOf(this)) {
+            SendMessage(c->Handle(), WM_CLOSE);
+            while (Application->ProcessMessage()) {
+            }
+        }
+    }
+    void resizeEvent(QResizeEvent* e) override {
+        QWidget::resizeEvent(e);
+        auto* f = dynamic_cast<TCustomForm*>(QtControlOf(this));
+        if (!f || Syncing || !isWindow()) return;
+        int dw = f->Width() - f->ClientWidth(), dh = f->Height() - f->ClientHeight();
+        if (width() + dw != f->Width() || height() + dh != f->Height())
+            f->SetBounds(f->Left(), f->Top(), width() + dw, height() + dh);
+    }
+    void moveEvent(QMoveEvent* e) override {
+        QWidget::moveEvent(e);
+        auto* f = dynamic_cast<TCustomForm*>(QtControlOf(this));
+        if (!f || Syncing || !isWindow()) return;
+        QPoint p = frameGeometry().topLeft();
+        if (p.x() != f->Left() || p.y() != f->Top()) f->SetBounds(p.x(), p.y(), f->Width(), f->Height());
+    }
+};
+
+// ---- Peers ---------------------------------------------------------------------------------
+
+class TQtPeer : public TWidgetPeer {
+public:
+    TQtPeer(TWinControl* c, TQtPeerKind kind) : TWidgetPeer(c), fKind(kind) {
+        QWidget* w = nullptr;
+        switch (kind) {
+            case TQtPeerKind::Edit: w = new QLineEdit(); break;
+            case TQtPeerKind::Button: w = new QPushButton(); break;
+            default: w = new XqPainted(nullptr); break;
+        }
+        w->setProperty(HandleProperty, static_cast<uint>(c->Handle()));
+        // Qt never moves the focus by itself: the model decides and the peer follows.
+        w->setFocusPolicy(Qt::NoFocus);
+        w->setAttribute(Qt::WA_InputMethodEnabled, kind == TQtPeerKind::Edit);
+        fWidget = w;
+        Changed(c, TPeerChange::All);
+    }
+    ~TQtPeer() override {
+        if (!fWidget) return;
+        // Child peers outlive this widget only when dropped later; keep their widgets alive.
+        for (QObject* o : fWidget->children())
+            if (auto* cw = qobject_cast<QWidget*>(o); cw && cw->property(HandleProperty).isValid()) {
+                cw->hide();
+                cw->setParent(nullptr);
+            }
+        delete fWidget.data();
+    }
+    QWidget* Widget() const { return fWidget; }
+    TQtPeerKind Kind() const { return fKind; }
+
+    void Changed(TControl* which, TPeerChange what) override {
+        if (!fWidget) return;
+        if (which != Control()) {
+            fWidget->update();  // a graphic child: repaint where it lies
+            return;
+        }
+        TWinControl* c = Control();
+        auto* form = dynamic_cast<TCustomForm*>(c);
+        auto* painted = dynamic_cast<XqPainted*>(fWidget.data());
+        if (painted) painted->Syncing = true;
+        switch (what) {
+            case TPeerChange::Bounds: SyncBounds(form); break;
+            case TPeerChange::Visible: case TPeerChange::WindowState: SyncVisible(form); break;
+            case TPeerChange::Enabled: fWidget->setEnabled(c->Enabled()); break;
+            case TPeerChange::Text: SyncText(form); break;
+            case TPeerChange::Font: case TPeerChange::Color: SyncLook(); break;
+            case TPeerChange::Cursor: fWidget->setCursor(CursorShapeOf(c->Cursor())); break;
+            case TPeerChange::ZOrder: case TPeerChange::Children: SyncParent(form); Restack(); break;
+            case TPeerChange::Style: SyncStyle(form); break;
+            case TPeerChange::Hint: case TPeerChange::Focus: break;  // hints are read when shown
+            case TPeerChange::Created: case TPeerChange::All:
+                SyncParent(form);
+                SyncStyle(form);
+                SyncLook();
+                SyncText(form);
+                fWidget->setEnabled(c->Enabled());
+                fWidget->setCursor(CursorShapeOf(c->Cursor()));
+                SyncBounds(form);
+                SyncVisible(form);
+                break;
+        }
+        if (painted) painted->Syncing = false;
+        fWidget->update();
+    }
+    void Invalidate(TControl*) override {
+        if (fWidget) fWidget->update();
+    }
+    void Update() override {
+        if (fWidget && fWidget->isVisible()) fWidget->repaint();
+    }
+    void SetFocus() override {
+        if (!fWidget) return;
+        fWidget->setFocus(Qt::OtherFocusReason);
+        SyncCaret();
+    }
+    void BringToForeground() override {
+        if (!fWidget) return;
+        QWidget* win = fWidget->window();
+        if (win->isMinimized()) win->showNormal();
+        if (!win->isVisible() && Control()->Visible()) win->show();
+        win->raise();
+        win->activateWindow();
+    }
+
+    // The caret and selection of an edit as the model holds them.
+    void SyncCaret() {
+        auto* le = qobject_cast<QLineEdit*>(fWidget.data());
+        auto* edit = dynamic_cast<TCustomEdit*>(Control());
+        if (!le || !edit) return;
+        const std::string& t = edit->Text();
+        int start = Utf16Index(t, edit->SelStart());
+        int end = Utf16Index(t, edit->SelStart() + edit->SelLength());
+        if (end > start) le->setSelection(start, end - start);
+        else le->setCursorPosition(start);
+    }
+
+private:
+    void SyncParent(TCustomForm* form) {
+        if (form && !form->Parent()) return;  // a window of its own
+        QWidget* parent = Control()->Parent() ? QtWidgetOf(Control()->Parent()) : nullptr;
+        if (fWidget->parentWidget() != parent) {
+            fWidget->setParent(parent);
+            SyncBounds(form);
+            SyncVisible(form);
+        }
+    }
+    void Restack() {
+        TWinControl* parent = Control()->Parent();
+        if (!parent) return;
+        for (TControl* sib : parent->ControlList())
+            if (auto* w = dynamic_cast<TWinControl*>(sib); w && w->HandleAllocated())
+                if (auto* p = dynamic_cast<TQtPeer*>(w->Peer()); p && p->Widget()) p->Widget()->raise();
+    }
+    void SyncBounds(TCustomForm* form) {
+        TWinControl* c = Control();
+        if (form && fWidget->isWindow()) {
+            fWidget->resize(std::max(1, form->ClientWidth()), std::max(1, form->ClientHeight()));
+            fWidget->move(form->Left(), form->Top());
+        } else {
+            fWidget->setGeometry(c->Left(), c->Top(), std::max(0, c->Width()), std::max(0, c->Height()));
+        }
+    }
+    void SyncVisible(TCustomForm* form) {
+        TWinControl* c = Control();
+        if (form && fWidget->isWindow()) {
+            if (!form->Visible()) {
+                fWidget->hide();
+                return;
+            }
+            fWidget->setWindowModality(form->Modal() ? Qt::ApplicationModal : Qt::NonModal);
+            switch (form->WindowState()) {
+                case wsMinimized: fWidget->showMinimized(); break;
+                case wsMaximized: fWidget->showMaximized(); break;
+                default: fWidget->showNormal(); break;
+            }
+            return;
+        }
+        // A control without a parent has nowhere to show.
+        fWidget->setVisible(c->Visible() && fWidget->parentWidget());
+    }
+    void SyncStyle(TCustomForm* form) {
+        if (!form || !fWidget->isWindow()) return;
+        Qt::WindowFlags flags = Qt::Window;
+        switch (form->BorderStyle()) {
+            case bsNone: flags |= Qt::FramelessWindowHint; break;
+            case bsDialog: flags = Qt::Dialog; break;
+            case bsToolWindow: case bsSizeToolWin: flags = Qt::Tool; break;
+            default: break;
+        }
+        if (form->FormStyle() == fsStayOnTop) flags |= Qt::WindowStaysOnTopHint;
+        if (flags != fWidget->windowFlags()) {
+            bool shown = fWidget->isVisible();
+            fWidget->setWindowFlags(flags);
+            if (shown) fWidget->show();
+        }
+    }
+    void SyncLook() {
+        TWinControl* c = Control();
+        fWidget->setFont(QtFont(*c->Font()));
+        QPalette pal = fWidget->palette();
+        QColor back = QtColor(c->Color()), text = QtColor(c->Font()->Color());
+        pal.setColor(QPalette::Window, back);
+        pal.setColor(QPalette::WindowText, text);
+        pal.setColor(QPalette::Text, text);
+        pal.setColor(QPalette::ButtonText, text);
+        if (fKind == TQtPeerKind::Edit) pal.setColor(QPalette::Base, back);
+        if (fKind == TQtPeerKind::Button) pal.setColor(QPalette::Button, back);
+        fWidget->setPalette(pal);
+    }
+    void SyncText(TCustomForm* form) {
+        TWinControl* c = Control();
+        if (form) {
+            fWidget->setWindowTitle(QStr(c->Caption()));
+            return;
+        }
+        if (auto* le = qobject_cast<QLineEdit*>(fWidget.data())) {
+            QString t = QStr(c->Text());
+            if (le->text() != t) le->setText(t);
+            if (auto* edit = dynamic_cast<TCustomEdit*>(c)) le->setMaxLength(edit->MaxLength() > 0 ? edit->MaxLength() : 32767);
+            SyncCaret();
+        } else if (auto* b = qobject_cast<QPushButton*>(fWidget.data())) {
+            b->setText(QStr(c->Caption()));
+            if (auto* mb = dynamic_cast<TButton*>(c)) b->setDefault(mb->Default());
+        }
+    }
+
+    QPointer<QWidget> fWidget;
+    TQtPeerKind fKind;
+};
+
+// ---- Input into the model ------------------------------------------------------------------
+
+// Runs the messages the input posted (not Qt's events: we may be inside one).
+void DrainModelQueue() {
+    while (Application->ProcessMessage()) {
+    }
+}
+
+void SyncFocusedCaret() {
+    TWinControl* f = FindFocusedControl();
+    if (f && f->HandleAllocated())
+        if (auto* p = dynamic_cast<TQtPeer*>(f->Peer())) p->SyncCaret();
+}
+
+// A key as the platform delivers it (see PressKey): dialog key first, key down with the form's
+// key preview, the characters Qt says the key produced, key up.
+void DeliverKey(TWinControl* target, uint16_t vk, TShiftState shift, const QString& text) {
+    TShiftState saved = KeyboardShiftState();
+    SetKeyboardShiftState(shift);
+    HWND h = target->Handle();
+    bool alt = shift.Contains(ssAlt);
+    bool handled = false;
+    if (vk) {
+        handled = SendMessage(h, alt ? CN_SYSKEYDOWN : CN_KEYDOWN, vk, 0) != 0;
+        if (!handled && IsWindow(h)) SendMessage(h, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, 0);
+    }
+    if (!handled && IsWindow(h)) {
+        std::string chars;
+        bool printable = !text.isEmpty() && text[0].unicode() >= 0x20 && text[0].unicode() != 0x7F;
+        if (vk && (alt || shift.Contains(ssCtrl) || !printable)) {
+            if (char ch = KeyToChar(vk, shift)) chars.assign(1, ch);
+        } else if (printable) {
+            chars = text.toStdString();
+        }
+        for (char ch : chars) {
+            if (!IsWindow(h)) break;
+            if (alt) SendMessage(h, CN_SYSCHAR, static_cast<unsigned char>(ch), 0);
+            else if (SendMessage(h, CN_CHAR, static_cast<unsigned char>(ch), 0) == 0 && IsWindow(h))
+                SendMessage(h, WM_CHAR, static_cast<unsigned char>(ch), 0);
+        }
+    }
+    if (vk && IsWindow(h)) SendMessage(h, alt ? WM_SYSKEYUP : WM_KEYUP, vk, 0);
+    SetKeyboardShiftState(saved);
+}
+
+// Keys go to the control the model has focused on that window (else to the form).
+TWinControl* KeyTarget(TWinControl* shown) {
+    TCustomForm* form = GetParentForm(shown);
+    TWinControl* focused = FindFocusedControl();
+    if (focused && (!form || GetParentForm(focused) == form)) return focused;
+    return form ? form : shown;
+}
+
+uint32_t MouseKeys(QMouseEvent* me) {
+    uint32_t k = 0;
+    if (me->buttons() & Qt::LeftButton) k |= MK_LBUTTON;
+    if (me->buttons() & Qt::RightButton) k |= MK_RBUTTON;
+    if (me->buttons() & Qt::MiddleButton) k |= MK_MBUTTON;
+    if (me->modifiers() & Qt::ShiftModifier) k |= MK_SHIFT;
+    if (me->modifiers() & Qt::ControlModifier) k |= MK_CONTROL;
+    return k;
+}
+
+class XqInputFilter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* obj, QEvent* e) override {
+        if (!gQt) return false;
+        auto* w = qobject_cast<QWidget*>(obj);
+        if (!w) return false;
+        switch (e->type()) {
+            case QEvent::ShortcutOverride:
+                // No Qt shortcut or mnemonic acts on our windows: the key goes to the model.
+                if (!QtControlOf(w)) return false;
+                e->accept();
+                return true;
+            case QEvent::KeyPress: {
+                TWinControl* c = QtControlOf(w);
+                if (!c) return false;
+                auto* ke = static_cast<QKeyEvent*>(e);
+                TShiftState shift = ShiftOf(ke->modifiers());
+                if (ke->key() == Qt::Key_Backtab) shift.Include(ssShift);
+                uint16_t vk = VirtualKeyOf(ke->key());
+                if (vk == VK_SHIFT || vk == VK_CONTROL || vk == VK_MENU) return true;
+                DeliverKey(KeyTarget(c), vk, shift, ke->text());
+                AfterInput();
+                return true;
+            }
+            case QEvent::KeyRelease:
+                return QtControlOf(w) != nullptr;  // the model had its key up with the press
+            case QEvent::InputMethod: {
+                TWinControl* c = QtControlOf(w);
+                if (!c) return false;
+                auto* ie = static_cast<QInputMethodEvent*>(e);
+                if (!ie->commitString().isEmpty()) TypeText(ie->commitString().toStdString(), KeyTarget(c));
+                AfterInput();
+                return true;
+            }
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::MouseMove: {
+                TWinControl* c = QtControlOf(w);
+                if (!c) return false;
+                QWidget* shown = QtWidgetOf(c);
+                if (!shown) return false;
+                auto* me = static_cast<QMouseEvent*>(e);
+                if (e->type() == QEvent::MouseMove && me->buttons() == Qt::NoButton) return false;
+                QPoint p = shown->mapFromGlobal(me->globalPosition().toPoint());
+                TControl* target = c;
+                if (TControl* g = GraphicChildAt(c, p)) {
+                    target = g;
+                    p -= QPoint(g->Left(), g->Top());
+                }
+                // A control that is disabled (or on a disabled parent) takes no mouse input.
+                bool enabled = true;
+                for (TControl* t = target; t; t = t->Parent()) enabled = enabled && t->Enabled();
+                if (!enabled) return true;
+                uint32_t msg = 0;
+                bool right = me->button() == Qt::RightButton;
+                switch (e->type()) {
+                    case QEvent::MouseButtonPress: msg = right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN; break;
+                    case QEvent::MouseButtonDblClick: msg = right ? WM_RBUTTONDOWN : WM_LBUTTONDBLCLK; break;
+                    case QEvent::MouseButtonRelease: msg = right ? WM_RBUTTONUP : WM_LBUTTONUP; break;
+                    default: msg = WM_MOUSEMOVE; break;
+                }
+                if (me->button() == Qt::MiddleButton) return true;
+                TComponentWatch watch(target);
+                target->Perform(msg, MouseKeys(me), MakeLParam(p.x(), p.y()));
+                AfterInput();
+                // A push button may still show its pressed look; nothing else reaches Qt.
+                auto* peer = watch.Target ? dynamic_cast<TQtPeer*>(c->Peer()) : nullptr;
+                return !(peer && peer->Kind() == TQtPeerKind::Button && target == c && w == shown);
+            }
+            case QEvent::ToolTip: {
+                TWinControl* c = QtControlOf(w);
+                if (!c) return false;
+                QWidget* shown = QtWidgetOf(c);
+                auto* he = static_cast<QHelpEvent*>(e);
+                QPoint p = shown->mapFromGlobal(he->globalPos());
+                TControl* target = c;
+                if (TControl* g = GraphicChildAt(c, p)) target = g;
+                std::string hint = ShortHint(target->Hint());
+                if (Application->ShowHint() && target->ShowHint() && !hint.empty()) {
+                    QToolTip::setFont(QtFont(*Screen->HintFont()));
+                    QToolTip::showText(he->globalPos(), QStr(hint), shown, QRect(), Application->HintHidePause());
+                } else {
+                    QToolTip::hideText();
+                }
+                return true;
+            }
+            default:
+                return false;
+        }
+    }
+
+private:
+    static void AfterInput() {
+        DrainModelQueue();
+        SyncFocusedCaret();
+    }
+};
+
+}  // namespace
+
+// ---- Fonts and colours ---------------------------------------------------------------------
+
+std::string QtFontFamily(const std::string& name) {
+    static const std::map<std::string, std::string> map = {
+        {"宋体", "WenQuanYi Zen Hei"},      {"SimSun", "WenQuanYi Zen Hei"},   {"新宋体", "WenQuanYi Zen Hei"},
+        {"NSimSun", "WenQuanYi Zen Hei"},   {"细明体", "WenQuanYi Zen Hei"},   {"MingLiU", "WenQuanYi Zen Hei"},
+        {"新细明体", "WenQuanYi Zen Hei"},  {"PMingLiU", "WenQuanYi Zen Hei"}, {"黑体", "WenQuanYi Zen Hei"},
+        {"SimHei", "WenQuanYi Zen Hei"},    {"Tahoma", "DejaVu Sans"},         {"MS Sans Serif", "DejaVu Sans"},
+        {"Arial", "DejaVu Sans"},           {"Verdana", "DejaVu Sans"},        {"Microsoft Sans Serif", "DejaVu Sans"},
+        {"Courier New", "DejaVu Sans Mono"}, {"Courier", "DejaVu Sans Mono"},  {"Times New Roman", "DejaVu Serif"},
+    };
+    auto it = map.find(name);
+    if (it != map.end()) return it->second;
+    for (auto& [k, v] : map)
+        if (QString::compare(QStr(k), QStr(name), Qt::CaseInsensitive) == 0) return v;
+    return name.empty() ? std::string("DejaVu Sans") : name;
+}
+
+QFont QtFont(const TFont& font) {
+    QFont f;
+    // The CJK face backs every face, so Chinese text shows whatever the face.
+    f.setFamilies({QStr(QtFontFamily(font.Name())), QStringLiteral("WenQuanYi Zen Hei")});
+    f.setPixelSize(std::max(1, font.PixelHeight()));
+    f.setBold(font.Style().Contains(fsBold));
+    f.setItalic(font.Style().Contains(fsItalic));
+    f.setUnderline(font.Style().Contains(fsUnderline));
+    f.setStrikeOut(font.Style().Contains(fsStrikeOut));
+    if (font.Pitch() == fpFixed) f.setFixedPitch(true);
+    return f;
+}
+
+QColor QtColor(TColor color) {
+    TColor rgb = ColorToRGB(color);
+    return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
+}
+
+// ---- Registries ----------------------------------------------------------------------------
+
+void RegisterQtPainter(const TClassInfo& cls, TQtPainter painter) { Painters()[&cls] = std::move(painter); }
+
+const TQtPainter* FindQtPainter(const TClassInfo& cls) {
+    for (auto* c = &cls; c; c = c->Parent) {
+        auto it = Painters().find(c);
+        if (it != Painters().end()) return &it->second;
+    }
+    return nullptr;
+}
+
+void RegisterQtPeerKind(const TClassInfo& cls, TQtPeerKind kind) { PeerKinds()[&cls] = kind; }
+
+QWidget* QtWidgetOf(TWinControl* control) {
+    if (!control || !gQt || &WidgetSet() != gQt) return nullptr;
+    control->HandleNeeded();
+    auto* p = dynamic_cast<TQtPeer*>(control->Peer());
+    return p ? p->Widget() : nullptr;
+}
+
+TWinControl* QtControlOf(QWidget* widget) {
+    for (QWidget* w = widget; w; w = w->parentWidget()) {
+        QVariant v = w->property(HandleProperty);
+        if (v.isValid()) return FindControl(static_cast<HWND>(v.toUInt()));
+    }
+    return nullptr;
+}
+
+// ---- The widgetset -------------------------------------------------------------------------
+
+struct TQtWidgetSet::TImpl {
+    XqInputFilter* Filter = nullptr;
+    QTimer* Drain = nullptr;
+    int Pumping = 0;
+    bool OverrideCursor = false;
+};
+
+TQtWidgetSet::TQtWidgetSet() : fImpl(new TImpl) {
+    RegisterQtPeerKind(TCustomForm::StaticClass(), TQtPeerKind::Form);
+    RegisterQtPeerKind(TCustomEdit::StaticClass(), TQtPeerKind::Edit);
+    RegisterQtPeerKind(TButton::StaticClass(), TQtPeerKind::Button);
+    RegisterQtPainter(TCustomLabel::StaticClass(), PaintLabel);
+    // One factory for every windowed control; the kind decides the widget.
+    RegisterPeerClass(TWinControl::StaticClass(), [](TWinControl* c) -> std::unique_ptr<TWidgetPeer> {
+        return std::make_unique<TQtPeer>(c, PeerKindFor(*c->ClassType()));
+    });
+    fImpl->Filter = new XqInputFilter(qApp);
+    qApp->installEventFilter(fImpl->Filter);
+    // Messages the model posts outside any input (timers, other code) run from Qt's loop.
+    fImpl->Drain = new QTimer(qApp);
+    fImpl->Drain->setInterval(10);
+    QObject::connect(fImpl->Drain, &QTimer::timeout, [] {
+        if (Application->PendingMessages()) DrainModelQueue();
+    });
+    fImpl->Drain->start();
+}
+
+TQtWidgetSet::~TQtWidgetSet() {
+    if (gQt == this) gQt = nullptr;
+    if (QCoreApplication::instance()) {
+        qApp->removeEventFilter(fImpl->Filter);
+        delete fImpl->Filter;
+        delete fImpl->Drain;
+        if (fImpl->OverrideCursor) QApplication::restoreOverrideCursor();
+    }
+    delete fImpl;
+}
+
+TTextSize TQtWidgetSet::TextExtent(const TFont& font, const std::string& text) {
+    QFontMetrics fm(QtFont(font));
+    return {fm.horizontalAdvance(QStr(text)), fm.height()};
+}
+
+void TQtWidgetSet::RunModal(TCustomForm& form) {
+    TComponentWatch watch(&form);
+    while (true) {
+        DrainModelQueue();
+        if (!watch.Target || form.ModalStep() || !watch.Target) return;
+        if (!form.Visible()) {
+            // Hidden from under the loop (never answered): nothing can answer it any more.
+            form.SetModalResult(mrCancel);
+            if (form.ModalStep()) return;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+}
+
+void TQtWidgetSet::PumpEvents() {
+    if (fImpl->Pumping) return;
+    ++fImpl->Pumping;
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    --fImpl->Pumping;
+}
+
+void TQtWidgetSet::SetCursor(int cursor) {
+    if (cursor == crDefault) {
+        if (fImpl->OverrideCursor) QApplication::restoreOverrideCursor();
+        fImpl->OverrideCursor = false;
+        return;
+    }
+    if (fImpl->OverrideCursor) QApplication::changeOverrideCursor(QCursor(CursorShapeOf(cursor)));
+    else QApplication::setOverrideCursor(QCursor(CursorShapeOf(cursor)));
+    fImpl->OverrideCursor = true;
+}
+
+int TQtWidgetSet::ScreenWidth() const {
+    QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->geometry().width() : 1024;
+}
+
+int TQtWidgetSet::ScreenHeight() const {
+    QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->geometry().height() : 768;
+}
+
+void TQtWidgetSet::HintSettingsChanged() { QToolTip::hideText(); }
+
+bool InstallQtWidgetSet() {
+    if (gQt && &WidgetSet() == gQt) return true;
+    if (!QCoreApplication::instance()) {
+        static int argc = 1;
+        static char name[] = "xq";
+        static char* argv[] = {name, nullptr};
+        new QApplication(argc, argv);  // lives as long as the process
+    }
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return false;
+    auto ws = std::make_unique<TQtWidgetSet>();
+    TQtWidgetSet* raw = ws.get();
+    SetWidgetSet(std::move(ws));
+    gQt = raw;
+    return true;
+}
+
+// ---- Rendering a form ----------------------------------------------------------------------
+
+QImage RenderFormImage(TCustomForm& form) {
+    QImage img(std::max(1, form.Width()), std::max(1, form.Height()), QImage::Format_RGB32);
+    img.fill(QtColor(clBtnFace));
+    QPainter p(&img);
+    TPoint origin = form.ClientOrigin();
+    if (form.BorderStyle() != bsNone) {
+        // A plain frame and caption bar, so the picture has the form's outer size.
+        p.setPen(QColor(128, 128, 128));
+        p.drawRect(0, 0, img.width() - 1, img.height() - 1);
+        QRect caption(2, 2, img.width() - 4, std::max(0, origin.Y - 3));
+        p.fillRect(caption, QtColor(clActiveCaption));
+        TFont f;
+        f.SetName(DefaultFontName);
+        f.SetStyle(TFontStyles{fsBold});
+        p.setFont(QtFont(f));
+        p.setPen(QtColor(clCaptionText));
+        p.drawText(caption.adjusted(4, 0, -4, 0), Qt::AlignVCenter | Qt::AlignLeft, QStr(form.Caption()));
+    }
+    if (QWidget* w = QtWidgetOf(&form)) {
+        form.CreateHandlesDeep();
+        w->ensurePolished();
+        QPixmap client = w->grab();
+        p.drawPixmap(origin.X, origin.Y, client);
+    }
+    return img;
+}
+
+}  // namespace plat
+
+extern "C" int xq_install_qt_widgetset() { return plat::InstallQtWidgetSet() ? 1 : 0; }
