@@ -3,7 +3,9 @@
 # and runs the platform self-check instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-STAGE="${XQ_BUILD_DIR:-build}/stage"
+STAGE="$(cd "${XQ_BUILD_DIR:-build}/stage" && pwd)"
+# The staged registry file names the stage as the installation folder.
+export XQ_REGISTRY="${XQ_REGISTRY:-$STAGE/registry.ini}"
 if [ -x "$STAGE/bin/erp-host" ]; then
   exec "$STAGE/bin/erp-host" "$@"
 fi
