@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "platform/core/SysUtils.h"
+#include "platform/forms/DfmReader.h"
 
 namespace plat {
 
@@ -365,6 +366,21 @@ void TStrings::Assign(TPersistent* source) {
         return;
     }
     TPersistent::Assign(source);
+}
+
+bool TStrings::ReadDefinedProperty(const std::string& name, const TDfmValue& value) {
+    if (!SameName(name, "Strings")) return TPersistent::ReadDefinedProperty(name, value);
+    std::vector<std::string> lines = value.StringList();
+    BeginUpdate();
+    try {
+        Clear();
+        AddStrings(lines);
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+    return true;
 }
 
 // ---- TStringList -------------------------------------------------------------------------

@@ -97,6 +97,8 @@ class TStrings : public TPersistent {
 
     // Copies lines, objects and the separator settings of another TStrings.
     void Assign(TPersistent* source) override;
+    // A description's "Strings = ( 'a' 'b' )" replaces the lines.
+    bool ReadDefinedProperty(const std::string& name, const TDfmValue& value) override;
 
     // Comparison used by IndexOf, IndexOfName and sorting: <0, 0, >0.
     virtual int CompareStrings(const std::string& a, const std::string& b) const;
