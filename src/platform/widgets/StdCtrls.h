@@ -132,7 +132,8 @@ class TCustomEdit : public TWinControl {
     void SetSelText(const std::string& s);
     void ClearSelection() { SetSelText(""); }
     void SelectAll();
-    void Clear() { SetText(""); }
+    // Empties the window text itself (a masked edit shows nothing then, not its blanks).
+    void Clear() { TControl::SetText(""); }
     uint32_t DialogCode() const override { return DLGC_WANTARROWS | DLGC_WANTCHARS; }
 
     TNotifyEvent OnChange;
