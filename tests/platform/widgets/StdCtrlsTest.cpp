@@ -222,7 +222,9 @@ TEST_F(StdCtrlsTest, ComboRewritingItemsLosesTheSelection) {
             EXPECT_EQ(cb->Text(), "c");
             c.act(cb->Items());
             EXPECT_EQ(cb->ItemIndex(), c.index) << c.what << " style " << style;
-            if (c.index < 0 && style == csDropDownList) EXPECT_EQ(cb->Text(), "") << c.what;
+            if (c.index < 0 && style == csDropDownList) {
+                EXPECT_EQ(cb->Text(), "") << c.what;
+            }
             EXPECT_TRUE(Log.Take().empty()) << c.what;  // changes in code raise no events
             cb->Free();
         }
