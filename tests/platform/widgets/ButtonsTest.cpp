@@ -33,14 +33,15 @@ protected:
         b->OnClick = Log.Handler();
         return b;
     }
-    // A strip of `frames` square frames of `size`, frame i filled with colours[i], the bottom-left
-    // pixel (the transparent colour) olive.
+    // A strip of `frames` square frames of `size`, frame i filled with colours[i]; the corner
+    // pixels of the left edge (where a picture's transparent colour is taken from) olive.
     static std::unique_ptr<TBitmap> Strip(int frames, int size, std::vector<TColor> colours) {
         auto b = std::make_unique<TBitmap>(frames * size, size);
         for (int f = 0; f < frames; ++f)
             for (int y = 0; y < size; ++y)
                 for (int x = 0; x < size; ++x) b->SetPixel(f * size + x, y, colours[static_cast<size_t>(f)]);
         b->SetPixel(0, size - 1, clOlive);
+        b->SetPixel(0, 0, clOlive);
         return b;
     }
     TForm* Form = nullptr;
