@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFontMetrics>
 #include <QHelpEvent>
@@ -16,6 +17,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QToolTip>
+#include <QWindow>
 
 #include <map>
 
@@ -287,7 +289,16 @@ public:
         if (fWidget) fWidget->update();
     }
     void Update() override {
-        if (fWidget && fWidget->isVisible()) fWidget->repaint();
+        if (!fWidget || !fWidget->isVisible()) return;
+        // A window shown a moment ago is exposed by the platform a little later; painting "now"
+        // (a wait window before the blocking work that follows) must not be lost to that.
+        if (QWindow* handle = fWidget->window()->windowHandle(); handle && !handle->isExposed()) {
+            QElapsedTimer t;
+            t.start();
+            while (!handle->isExposed() && t.elapsed() < 1000)
+                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+        }
+        fWidget->repaint();
     }
     void SetFocus() override {
         if (!fWidget) return;
@@ -299,7 +310,7 @@ public:
         QWidget* win = fWidget->window();
         if (win->isMinimized()) win->showNormal();
         if (!win->isVisible() && Control()->Visible()) win->show();
-        win->raise();
+        if (QGuiApplication::platformName() != QLatin1String("offscreen")) win->raise();  // nothing to raise there
         win->activateWindow();
     }
 
