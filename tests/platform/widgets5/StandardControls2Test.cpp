@@ -644,3 +644,20 @@ TEST(ImageList, AddMaskedDrawAndDescriptionBytes) {
     il.SetWidth(24);  // a new size empties the list
     EXPECT_EQ(il.Count(), 0);
 }
+
+TEST(TabControl, ClickSelectsATabThroughOnChanging) {
+    TComponent* c = CreateComponentByClassName("TTabControl", nullptr);
+    auto* tc = dynamic_cast<TTabControl*>(c);
+    ASSERT_NE(tc, nullptr);
+    tc->Tabs()->Add("A");
+    tc->Tabs()->Add("B");
+    EXPECT_EQ(tc->TabIndex(), -1);
+    TRect r = tc->TabRect(1);
+    EXPECT_EQ(r.Left, tc->TabRect(0).Right);
+    tc->Perform(WM_LBUTTONDOWN, 0, MakeLParam(r.Left + 1, r.Top + 1));
+    EXPECT_EQ(tc->TabIndex(), 1);
+    EXPECT_EQ(tc->DisplayRect().Top, tc->TabsHeight() + 6);
+    tc->Tabs()->Delete(1);
+    EXPECT_EQ(tc->TabIndex(), 0);
+    c->Free();
+}
