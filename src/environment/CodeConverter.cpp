@@ -4,6 +4,9 @@
 #include "environment/OrreryINI.h"
 #include "platform/forms/TypInfo.h"
 #include "platform/graphics/Graphics.h"
+#include "platform/widgets/AlignGrid.h"
+#include "platform/widgets/Grids.h"
+#include "platform/widgets/ListView.h"
 #include "platform/widgets/StringList.h"
 
 using namespace plat;
@@ -156,12 +159,36 @@ void TCodeConverter::ConvertStringsProp(TObject* obj, const std::string& name, b
 }
 
 void TCodeConverter::ConvertListView(TComponent* listView) {
-    if (!listView) return;
-    if (auto* columns = dynamic_cast<TCollection*>(GetObjectProperty(listView, "Columns")))
-        for (int i = 0; i < columns->Count(); ++i) ConvertStringProp(columns->Items(i), "Caption");
-    // Items and their sub-items: a collection of captioned items when the list keeps them so.
-    if (auto* items = dynamic_cast<TCollection*>(GetObjectProperty(listView, "Items")))
-        for (int i = 0; i < items->Count(); ++i) ConvertStringProp(items->Items(i), "Caption");
+    auto* lv = dynamic_cast<TCustomListView*>(listView);
+    if (!lv) return;
+    TListColumns* columns = lv->Columns();
+    for (int i = 0; i < columns->Count(); ++i) ConvertStringProp(columns->Items(i), "Caption");
+    TListItems* items = lv->Items();
+    for (int i = 0; i < items->Count(); ++i) {
+        TListItem* item = items->Item(i);
+        item->SetCaption(ConvertText(ConvertKind, item->Caption()));
+        // Sub-item c - 1 belongs to column c; sub-items without a column stay as they are.
+        TStrings* subs = item->SubItems();
+        for (int c = 1; c < columns->Count() && c - 1 < subs->Count(); ++c)
+            subs->SetStrings(c - 1, ConvertText(ConvertKind, subs->Strings(c - 1)));
+    }
+}
+
+void TCodeConverter::ConvertGrid(TComponent* c) {
+    auto* grid = dynamic_cast<TStringGrid*>(c);
+    if (!grid) return;
+    for (int r = 0; r < grid->RowCount(); ++r)
+        for (int col = 0; col < grid->ColCount(); ++col) {
+            std::string text = grid->Cells(col, r);
+            if (!text.empty()) grid->SetCells(col, r, ConvertText(ConvertKind, text));
+        }
+    auto* align = dynamic_cast<TStringAlignGrid*>(c);
+    if (!align) return;
+    for (const TGridCoord& cell : align->HintCells())
+        align->SetCellHint(cell.X, cell.Y, ConvertText(ConvertKind, align->CellHint(cell.X, cell.Y)));
+    for (TFont* font : align->AllFonts()) SetFontForKind(ConvertKind, font);
+    for (TStrings* lines : align->AllEditorItems())
+        if (lines && lines->Count() > 0) lines->SetText(ConvertText(ConvertKind, lines->Text()));
 }
 
 void TCodeConverter::ConvertComponent(TComponent* c, bool deep) {
@@ -217,8 +244,13 @@ void TCodeConverter::ConvertComponent(TComponent* c, bool deep) {
         if (texts) ConvertStringsProp(c, "Hints", false);
     } else if (c->InheritsFrom("TMenu")) {
         SetIndexProp(c, "OwnerDraw", 1);
+    } else if (deep && texts && c->InheritsFrom("TCustomTreeView")) {
+        // Tree nodes: an item collection in pre-order, each with its text.
+        if (auto* nodes = dynamic_cast<TCollection*>(GetObjectProperty(c, "Items")))
+            for (int i = 0; i < nodes->Count(); ++i) ConvertStringProp(nodes->Items(i), "Text");
+    } else if (deep && texts && c->InheritsFrom("TStringGrid")) {
+        ConvertGrid(c);
     }
-    (void)deep;
 }
 
 void TCodeConverter::ConvertForm(TCustomForm* form, bool deep) {

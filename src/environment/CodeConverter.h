@@ -59,6 +59,7 @@ class TCodeConverter : public plat::TComponent {
 private:
     void ConvertComponent(plat::TComponent* c, bool deep);
     void ConvertListView(plat::TComponent* listView);
+    void ConvertGrid(plat::TComponent* grid);
     void ConvertStringsProp(plat::TObject* obj, const std::string& name, bool keepIndex);
     void ConvertStringProp(plat::TObject* obj, const std::string& name);
 

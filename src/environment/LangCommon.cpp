@@ -175,14 +175,14 @@ void TComponentRead::ApplyAttribute(const TXmlNode& attribute) {
                 last = seg;  // the walk stops here; this segment receives the value
                 break;
             }
-            if (auto* coll = dynamic_cast<TCollection*>(t)) {
+            if (t->InheritsFrom("TListItems")) {
+                // a list view's item list: the index does not move into it
+            } else if (auto* coll = dynamic_cast<TCollection*>(t)) {
                 if (index >= 0 && index < coll->Count()) t = coll->Items(index);
-            } else if (t->InheritsFrom("TCustomListView")) {
+            } else if (t->InheritsFrom("TCustomListView") || t->InheritsFrom("TCustomTreeView")) {
+                // columns and list items are collections; tree nodes a collection in pre-order,
+                // so the index is the node's absolute index
                 if (TObject* item = CollectionItemOf(t, name, index)) t = item;
-            } else if (t->InheritsFrom("TListItems")) {
-                // a list view's items: the index is taken by the next segment's owner
-            } else if (t->InheritsFrom("TCustomTreeView")) {
-                if (TObject* node = CollectionItemOf(t, name, index)) t = node;
             } else {
                 TObject* obj = GetObjectProperty(t, name);
                 if (!obj) return;
