@@ -28,17 +28,6 @@ int ListInt(const std::string& s) {
 }
 }  // namespace
 
-namespace {
-const TTypeInfo* GridBorderStyleType() {
-    static const TTypeInfo* t = MakeEnumType("TBorderStyle", {"bsNone", "bsSingle"});
-    return t;
-}
-const TTypeInfo* GridScrollStyleType() {
-    static const TTypeInfo* t = MakeEnumType("TScrollStyle", {"ssNone", "ssHorizontal", "ssVertical", "ssBoth"});
-    return t;
-}
-}  // namespace
-
 // ---- In-place editors ----------------------------------------------------------------------
 
 PLAT_REGISTER_CLASS(TInplaceEdit, TCustomEdit) {}
@@ -243,7 +232,7 @@ void TInplaceEditList::MouseUp(TMouseButton button, TShiftState shift, int x, in
 // ---- TCustomGrid ---------------------------------------------------------------------------
 
 PLAT_REGISTER_CLASS(TCustomGrid, TCustomControl) {
-    b.Property("BorderStyle", &TCustomGrid::BorderStyle, &TCustomGrid::SetBorderStyle).Type(GridBorderStyleType()).Unpublished();
+    b.Property("BorderStyle", &TCustomGrid::BorderStyle, &TCustomGrid::SetBorderStyle).Type(TypeBorderStyle()).Unpublished();
     b.Property("ColCount", &TCustomGrid::ColCount, &TCustomGrid::SetColCount).Unpublished();
     b.Property("DefaultColWidth", &TCustomGrid::DefaultColWidth, &TCustomGrid::SetDefaultColWidth).Unpublished();
     b.Property("DefaultDrawing", &TCustomGrid::DefaultDrawing, &TCustomGrid::SetDefaultDrawing).Unpublished();
@@ -254,7 +243,7 @@ PLAT_REGISTER_CLASS(TCustomGrid, TCustomControl) {
     b.Property("GridLineWidth", &TCustomGrid::GridLineWidth, &TCustomGrid::SetGridLineWidth).Unpublished();
     b.Property("Options", &TCustomGrid::Options, &TCustomGrid::SetOptions).Unpublished();
     b.Property("RowCount", &TCustomGrid::RowCount, &TCustomGrid::SetRowCount).Unpublished();
-    b.Property("ScrollBars", &TCustomGrid::ScrollBars, &TCustomGrid::SetScrollBars).Type(GridScrollStyleType()).Unpublished();
+    b.Property("ScrollBars", &TCustomGrid::ScrollBars, &TCustomGrid::SetScrollBars).Unpublished();
     // Run-time properties (not stored): reachable by name, as scripts and condition texts do.
     b.Property("Col", &TCustomGrid::Col, &TCustomGrid::SetCol).NotStored().Unpublished();
     b.Property("Row", &TCustomGrid::Row, &TCustomGrid::SetRow).NotStored().Unpublished();

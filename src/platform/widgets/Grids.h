@@ -138,9 +138,8 @@ class TCustomGrid : public TCustomControl {
     void SetOptions(TGridOptions o);
     TColor FixedColor() const { return fFixedColor; }
     void SetFixedColor(TColor c);
-    // A TScrollStyle value (ssNone 0 .. ssBoth 3); published with that type.
-    int ScrollBars() const { return fScrollBars; }
-    void SetScrollBars(int s) { fScrollBars = s; }
+    TScrollStyle ScrollBars() const { return fScrollBars; }
+    void SetScrollBars(TScrollStyle s) { fScrollBars = s; }
     TFormBorderStyle BorderStyle() const { return fBorderStyle; }
     void SetBorderStyle(TFormBorderStyle s) { fBorderStyle = s; }
     bool DefaultDrawing() const { return fDefaultDrawing; }
@@ -246,7 +245,7 @@ protected:
     int fGridLineWidth = 1;
     TGridOptions fOptions{goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect};
     TColor fFixedColor = clBtnFace;
-    int fScrollBars = 3;  // ssBoth
+    TScrollStyle fScrollBars = ssBoth;
     TFormBorderStyle fBorderStyle = bsSingle;
     bool fDefaultDrawing = true;
     int fCol = 1, fRow = 1;
