@@ -4,6 +4,8 @@
 
 #include "environment/QMForm.h"
 #include "environment/fixtures/Installation.h"
+#include "platform/forms/TypInfo.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/widgets/StdCtrls.h"
 
 using namespace plat;
@@ -92,6 +94,40 @@ TEST_F(QMFormTest, EnglishScreensGetTahomaAndImeNamesAreCleared) {
     f->AfterConstruction();  // reads the description, then runs the create handler over lblA
     EXPECT_EQ(lbl->Font()->Name(), "Tahoma");
     EXPECT_EQ(lbl->Font()->Charset(), 134);
+    f->Free();
+}
+
+TEST_F(QMFormTest, ImeNamesAreCleared) {
+    auto* f = new TfrmLangTest(nullptr);
+    auto* cbo = CreateObject<TComboBox>(f);
+    SetStrProp(cbo, "ImeName", "Chinese (Simplified) - Pinyin");
+    f->AfterConstruction();
+    EXPECT_EQ(GetStrProp(cbo, "ImeName"), "");
+    f->Free();
+}
+
+// Speed buttons and bit buttons are reached through the component model by class name.
+TEST_F(QMFormTest, ButtonsWithOneGlyphGetADisabledImage) {
+    if (!FindClass("TSpeedButton") || !FindClass("TBitBtn")) GTEST_SKIP() << "button classes not built";
+    auto* f = new TfrmLangTest(nullptr);
+    struct Case { const char* cls; int frames; int wantWidth; int wantGlyphs; };
+    const Case cases[] = {{"TSpeedButton", 1, 32, 2}, {"TSpeedButton", 2, 32, 1}, {"TBitBtn", 1, 32, 2}};
+    std::vector<TComponent*> buttons;
+    for (const Case& c : cases) {
+        TComponent* b = CreateComponentByClassName(c.cls, f);
+        auto* glyph = dynamic_cast<TBitmap*>(GetObjectProp(b, "Glyph"));
+        ASSERT_NE(glyph, nullptr);
+        glyph->SetSize(16 * c.frames, 16);
+        glyph->Fill(clFuchsia);
+        glyph->SetPixel(5, 5, clBlack);
+        buttons.push_back(b);
+    }
+    f->AfterConstruction();
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        auto* glyph = dynamic_cast<TBitmap*>(GetObjectProp(buttons[i], "Glyph"));
+        EXPECT_EQ(glyph->Width(), cases[i].wantWidth) << i;
+        EXPECT_EQ(GetOrdProp(buttons[i], "NumGlyphs"), cases[i].wantGlyphs) << i;
+    }
     f->Free();
 }
 
