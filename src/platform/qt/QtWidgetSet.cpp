@@ -9,7 +9,12 @@
 #include <QHelpEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -22,6 +27,7 @@
 #include <map>
 
 #include "platform/qt/QtPaint.h"
+#include "platform/widgets/ComCtrls.h"
 #include "platform/widgets/StdCtrls.h"
 
 namespace plat {
@@ -178,6 +184,53 @@ void PaintLabel(TControl& ctl, TCanvas& canvas) {
     canvas.DrawText(label.Caption(), r, flags);
 }
 
+// The default drawing of a group box: an etched frame with the caption set into its top line.
+void PaintGroupBox(TControl& ctl, TCanvas& canvas) {
+    std::string caption = StripHotkey(ctl.Caption());
+    TTextSize sz = canvas.TextExtent(caption.empty() ? std::string("0") : caption);
+    int top = sz.cy / 2;
+    TRect frame{0, top, ctl.Width(), ctl.Height()};
+    canvas.Brush()->SetColor(clBtnShadow);
+    canvas.FrameRect(frame);
+    canvas.Brush()->SetColor(clBtnHighlight);
+    canvas.FrameRect({1, top + 1, ctl.Width(), ctl.Height()});
+    canvas.Brush()->SetColor(clBtnShadow);
+    canvas.FrameRect({0, top, ctl.Width() - 1, ctl.Height() - 1});
+    if (caption.empty()) return;
+    canvas.Brush()->SetStyle(bsSolid);
+    canvas.Brush()->SetColor(ctl.Color());
+    canvas.SetFont(ctl.Font());
+    if (!ctl.Enabled()) canvas.Font()->SetColor(clGrayText);
+    TRect r{8, 0, 8 + sz.cx + 2, sz.cy};
+    canvas.FillRect(r);
+    canvas.Brush()->SetStyle(bsClear);
+    canvas.TextOut(9, 0, caption);
+}
+
+// The default drawing of a tab control: the model lays the tabs out (TabRect); the selected one
+// stands out and joins the body.
+void PaintTabControl(TControl& ctl, TCanvas& canvas) {
+    auto& tabs = static_cast<TCustomTabControl&>(ctl);
+    int top = tabs.TabsHeight();
+    canvas.Brush()->SetColor(clBtnShadow);
+    canvas.FrameRect({0, top, ctl.Width(), ctl.Height()});
+    canvas.SetFont(ctl.Font());
+    for (int i = 0; i < tabs.Tabs()->Count(); ++i) {
+        TRect r = tabs.TabRect(i);
+        bool selected = i == tabs.TabIndex();
+        if (selected) r = {r.Left - 2, r.Top - 2, r.Right + 2, r.Bottom + 1};
+        canvas.Brush()->SetStyle(bsSolid);
+        canvas.Brush()->SetColor(selected ? clBtnHighlight : ctl.Color());
+        canvas.FillRect(r);
+        canvas.Brush()->SetColor(clBtnShadow);
+        canvas.FrameRect({r.Left, r.Top, r.Right, r.Bottom + (selected ? 0 : 1)});
+        canvas.Brush()->SetStyle(bsClear);
+        std::string caption = tabs.Tabs()->Strings(i);
+        TRect text = r;
+        canvas.DrawText(caption, text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    }
+}
+
 // ---- Widgets -------------------------------------------------------------------------------
 
 // Windows and generic controls: painted through the model's canvas.
@@ -220,6 +273,8 @@ protected:
     }
 };
 
+void DrainModelQueue();
+
 // ---- Peers ---------------------------------------------------------------------------------
 
 class TQtPeer : public TWidgetPeer {
@@ -229,12 +284,38 @@ public:
         switch (kind) {
             case TQtPeerKind::Edit: w = new QLineEdit(); break;
             case TQtPeerKind::Button: w = new QPushButton(); break;
+            case TQtPeerKind::CheckBox: w = new QCheckBox(); break;
+            case TQtPeerKind::RadioButton: {
+                auto* r = new QRadioButton();
+                r->setAutoExclusive(false);  // the model unchecks the others
+                w = r;
+                break;
+            }
+            case TQtPeerKind::ComboBox: {
+                auto* cb = new QComboBox();
+                // A choice in the native list is the user's choice in the model.
+                HWND h = c->Handle();
+                QObject::connect(cb, &QComboBox::activated, cb, [h](int index) {
+                    if (auto* combo = dynamic_cast<TCustomComboBox*>(FindControl(h))) combo->SelectFromList(index);
+                    DrainModelQueue();
+                });
+                w = cb;
+                break;
+            }
+            case TQtPeerKind::ListBox: w = new QListWidget(); break;
+            case TQtPeerKind::Memo: {
+                auto* m = new QPlainTextEdit();
+                m->viewport()->setFocusPolicy(Qt::NoFocus);
+                w = m;
+                break;
+            }
             default: w = new XqPainted(nullptr); break;
         }
         w->setProperty(HandleProperty, static_cast<uint>(c->Handle()));
         // Qt never moves the focus by itself: the model decides and the peer follows.
         w->setFocusPolicy(Qt::NoFocus);
-        w->setAttribute(Qt::WA_InputMethodEnabled, kind == TQtPeerKind::Edit);
+        w->setAttribute(Qt::WA_InputMethodEnabled, kind == TQtPeerKind::Edit || kind == TQtPeerKind::Memo ||
+                                                        kind == TQtPeerKind::ComboBox);
         fWidget = w;
         Changed(c, TPeerChange::All);
     }
@@ -413,8 +494,63 @@ private:
         } else if (auto* b = qobject_cast<QPushButton*>(fWidget.data())) {
             b->setText(QStr(c->Caption()));
             if (auto* mb = dynamic_cast<TButton*>(c)) b->setDefault(mb->Default());
+        } else if (auto* ab = qobject_cast<QAbstractButton*>(fWidget.data())) {
+            ab->setText(QStr(c->Caption()));
+        }
+        SyncState();
+    }
+
+public:
+    // What the control holds besides its text: check marks, items and selections.
+    void SyncState() {
+        TWinControl* c = Control();
+        QSignalBlocker block(fWidget.data());
+        if (auto* cb = qobject_cast<QCheckBox*>(fWidget.data())) {
+            if (auto* m = dynamic_cast<TCustomCheckBox*>(c))
+                cb->setCheckState(m->State() == cbChecked ? Qt::Checked
+                                  : m->State() == cbGrayed ? Qt::PartiallyChecked
+                                                           : Qt::Unchecked);
+        } else if (auto* rb = qobject_cast<QRadioButton*>(fWidget.data())) {
+            if (auto* m = dynamic_cast<TButtonControl*>(c)) rb->setChecked(m->Checked());
+        } else if (auto* combo = qobject_cast<QComboBox*>(fWidget.data())) {
+            auto* m = dynamic_cast<TCustomComboBox*>(c);
+            if (!m) return;
+            QStringList items;
+            for (int i = 0; i < m->Items()->Count(); ++i) items << QStr(m->Items()->Strings(i));
+            QStringList shown;
+            for (int i = 0; i < combo->count(); ++i) shown << combo->itemText(i);
+            if (items != shown) {
+                combo->clear();
+                combo->addItems(items);
+            }
+            bool editable = m->Style() == csSimple || m->Style() == csDropDown;
+            if (combo->isEditable() != editable) combo->setEditable(editable);
+            combo->setCurrentIndex(m->ItemIndex());
+            if (editable && combo->lineEdit()) {
+                combo->lineEdit()->setFocusPolicy(Qt::NoFocus);
+                if (combo->lineEdit()->text() != QStr(m->Text())) combo->lineEdit()->setText(QStr(m->Text()));
+            }
+        } else if (auto* list = qobject_cast<QListWidget*>(fWidget.data())) {
+            auto* m = dynamic_cast<TCustomListBox*>(c);
+            if (!m) return;
+            QStringList items;
+            for (int i = 0; i < m->Items()->Count(); ++i) items << QStr(m->Items()->Strings(i));
+            bool same = list->count() == items.size();
+            for (int i = 0; same && i < list->count(); ++i) same = list->item(i)->text() == items[i];
+            if (!same) {
+                list->clear();
+                list->addItems(items);
+            }
+            list->setSelectionMode(m->MultiSelect() ? QAbstractItemView::MultiSelection : QAbstractItemView::SingleSelection);
+            for (int i = 0; i < list->count(); ++i) list->item(i)->setSelected(m->Selected(i));
+            list->setCurrentRow(m->ItemIndex(), QItemSelectionModel::NoUpdate);
+        } else if (auto* memo = qobject_cast<QPlainTextEdit*>(fWidget.data())) {
+            QString t = QStr(c->Text());
+            if (memo->toPlainText() != t) memo->setPlainText(t);
         }
     }
+
+private:
 
     QPointer<QWidget> fWidget;
     TQtPeerKind fKind;
@@ -426,6 +562,14 @@ private:
 void DrainModelQueue() {
     while (Application->ProcessMessage()) {
     }
+}
+
+// Input may have changed state the model does not report (check marks, selections, carets):
+// every peer on the form reads its control again.
+void SyncStates(TWinControl* c) {
+    if (!c || !c->HandleAllocated()) return;
+    if (auto* p = dynamic_cast<TQtPeer*>(c->Peer())) p->SyncState();
+    for (TControl* child : c->ControlList()) SyncStates(dynamic_cast<TWinControl*>(child));
 }
 
 void SyncFocusedCaret() {
@@ -493,14 +637,24 @@ protected:
         auto* w = qobject_cast<QWidget*>(obj);
         if (!w) return false;
         switch (e->type()) {
+            case QEvent::ShortcutOverride: case QEvent::KeyPress: case QEvent::KeyRelease: case QEvent::InputMethod:
+            case QEvent::MouseButtonPress: case QEvent::MouseButtonRelease: case QEvent::MouseButtonDblClick:
+            case QEvent::MouseMove: case QEvent::ToolTip:
+                break;
+            default:
+                return false;
+        }
+        TWinControl* c = QtControlOf(w);
+        if (!c) return false;
+        QWidget* shown = QtWidgetOf(c);
+        // A native widget's own pop-up (a combo box's list) is left to Qt entirely.
+        if (!shown || w->window() != shown->window()) return false;
+        switch (e->type()) {
             case QEvent::ShortcutOverride:
                 // No Qt shortcut or mnemonic acts on our windows: the key goes to the model.
-                if (!QtControlOf(w)) return false;
                 e->accept();
                 return true;
             case QEvent::KeyPress: {
-                TWinControl* c = QtControlOf(w);
-                if (!c) return false;
                 auto* ke = static_cast<QKeyEvent*>(e);
                 TShiftState shift = ShiftOf(ke->modifiers());
                 if (ke->key() == Qt::Key_Backtab) shift.Include(ssShift);
@@ -511,10 +665,8 @@ protected:
                 return true;
             }
             case QEvent::KeyRelease:
-                return QtControlOf(w) != nullptr;  // the model had its key up with the press
+                return true;  // the model had its key up with the press
             case QEvent::InputMethod: {
-                TWinControl* c = QtControlOf(w);
-                if (!c) return false;
                 auto* ie = static_cast<QInputMethodEvent*>(e);
                 if (!ie->commitString().isEmpty()) TypeText(ie->commitString().toStdString(), KeyTarget(c));
                 AfterInput();
@@ -524,10 +676,6 @@ protected:
             case QEvent::MouseButtonRelease:
             case QEvent::MouseButtonDblClick:
             case QEvent::MouseMove: {
-                TWinControl* c = QtControlOf(w);
-                if (!c) return false;
-                QWidget* shown = QtWidgetOf(c);
-                if (!shown) return false;
                 auto* me = static_cast<QMouseEvent*>(e);
                 if (e->type() == QEvent::MouseMove && me->buttons() == Qt::NoButton) return false;
                 QPoint p = shown->mapFromGlobal(me->globalPosition().toPoint());
@@ -552,14 +700,13 @@ protected:
                 TComponentWatch watch(target);
                 target->Perform(msg, MouseKeys(me), MakeLParam(p.x(), p.y()));
                 AfterInput();
-                // A push button may still show its pressed look; nothing else reaches Qt.
+                // A push button may still show its pressed look and a combo box opens its native
+                // list (its choice comes back through SelectFromList); nothing else reaches Qt.
                 auto* peer = watch.Target ? dynamic_cast<TQtPeer*>(c->Peer()) : nullptr;
-                return !(peer && peer->Kind() == TQtPeerKind::Button && target == c && w == shown);
+                return !(peer && target == c &&
+                         (peer->Kind() == TQtPeerKind::Button || peer->Kind() == TQtPeerKind::ComboBox));
             }
             case QEvent::ToolTip: {
-                TWinControl* c = QtControlOf(w);
-                if (!c) return false;
-                QWidget* shown = QtWidgetOf(c);
                 auto* he = static_cast<QHelpEvent*>(e);
                 QPoint p = shown->mapFromGlobal(he->globalPos());
                 TControl* target = c;
@@ -581,6 +728,8 @@ protected:
 private:
     static void AfterInput() {
         DrainModelQueue();
+        for (int i = 0; i < Screen->FormCount(); ++i)
+            if (Screen->Forms(i)->Visible()) SyncStates(Screen->Forms(i));
         SyncFocusedCaret();
     }
 };
@@ -665,6 +814,13 @@ TQtWidgetSet::TQtWidgetSet() : fImpl(new TImpl) {
     RegisterQtPeerKind(TCustomForm::StaticClass(), TQtPeerKind::Form);
     RegisterQtPeerKind(TCustomEdit::StaticClass(), TQtPeerKind::Edit);
     RegisterQtPeerKind(TButton::StaticClass(), TQtPeerKind::Button);
+    RegisterQtPeerKind(TCustomCheckBox::StaticClass(), TQtPeerKind::CheckBox);
+    RegisterQtPeerKind(TRadioButton::StaticClass(), TQtPeerKind::RadioButton);
+    RegisterQtPeerKind(TCustomComboBox::StaticClass(), TQtPeerKind::ComboBox);
+    RegisterQtPeerKind(TCustomListBox::StaticClass(), TQtPeerKind::ListBox);
+    RegisterQtPeerKind(TCustomMemo::StaticClass(), TQtPeerKind::Memo);
+    RegisterQtPainter(TCustomGroupBox::StaticClass(), PaintGroupBox);
+    RegisterQtPainter(TCustomTabControl::StaticClass(), PaintTabControl);
     RegisterQtPainter(TCustomLabel::StaticClass(), PaintLabel);
     // One factory for every windowed control; the kind decides the widget.
     RegisterPeerClass(TWinControl::StaticClass(), [](TWinControl* c) -> std::unique_ptr<TWidgetPeer> {

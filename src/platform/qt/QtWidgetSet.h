@@ -59,7 +59,7 @@ const TQtPainter* FindQtPainter(const TClassInfo& cls);
 
 // Peer kinds for classes that have a native counterpart. A control of a class registered here
 // (or derived from one) gets that kind of peer; others get the generic painted peer.
-enum class TQtPeerKind { Generic, Form, Edit, Button };
+enum class TQtPeerKind { Generic, Form, Edit, Button, CheckBox, RadioButton, ComboBox, ListBox, Memo };
 void RegisterQtPeerKind(const TClassInfo& cls, TQtPeerKind kind);
 
 // The widget showing a windowed control (its handle and peer are made when needed); nullptr

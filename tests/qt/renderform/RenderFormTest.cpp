@@ -48,8 +48,8 @@ TEST_F(RenderForm, WritesAPictureOfTheFormWithItsControls) {
     TBitmap bmp;
     bmp.LoadFromFile(png.string());
     // The form's outer size, as described.
-    EXPECT_EQ(bmp.Width(), 360);
-    EXPECT_EQ(bmp.Height(), 220);
+    EXPECT_EQ(bmp.Width(), 480);
+    EXPECT_EQ(bmp.Height(), 330);
     std::set<TColor> colours;
     for (int y = 0; y < bmp.Height(); y += 2)
         for (int x = 0; x < bmp.Width(); x += 2) colours.insert(bmp.Pixel(x, y));
@@ -72,9 +72,12 @@ TEST_F(RenderForm, WritesTheLayoutOfEveryComponent) {
     ASSERT_EQ(Run(Sample() + " " + png.string() + " --layout " + json.string()), 0) << Read(dir / "err.txt");
     std::string j = Read(json);
     for (const char* expected :
-         {R"("name":"frmSample","class":"TForm","parent":null,"left":100,"top":80,"width":360,"height":220)",
+         {R"("name":"frmSample","class":"TForm","parent":null,"left":100,"top":80,"width":480,"height":330)",
           R"("name":"edtName","class":"TEdit","parent":"frmSample","left":100,"top":16,"width":200,"height":20,"visible":true,"enabled":true,"text":"ABC")",
-          R"("name":"btnCancel","class":"TButton","parent":"frmSample","left":240,"top":150,"width":75,"height":25)",
+          R"("name":"btnCancel","class":"TButton","parent":"frmSample","left":380,"top":260,"width":75,"height":25)",
+          R"("name":"lvItems","class":"TListView","parent":"tsGeneral","left":4,"top":4,"width":300,"height":80)",
+          R"("name":"tsMore","class":"TTabSheet","parent":"pgcMain")",
+          R"("name":"medDate","class":"TMaskEdit")",
           R"("text":"&Name 名称")"})
         EXPECT_NE(j.find(expected), std::string::npos) << expected << "\n" << j;
 }

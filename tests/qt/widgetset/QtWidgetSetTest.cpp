@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QFontInfo>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,6 +21,8 @@
 #include "platform/forms/Forms.h"
 #include "platform/qt/QtPaint.h"
 #include "platform/qt/QtWidgetSet.h"
+#include "platform/widgets/ComCtrls.h"
+#include "platform/widgets/Mask.h"
 #include "platform/widgets/StdCtrls.h"
 
 using namespace plat;
@@ -33,7 +37,17 @@ class TfrmSample : public TForm {
     TEdit* edtCode = nullptr;
     TButton* btnOK = nullptr;
     TButton* btnCancel = nullptr;
+    TMaskEdit* medDate = nullptr;
+    TComboBox* cboKind = nullptr;
+    TCheckBox* chkAll = nullptr;
+    TPageControl* pgcMain = nullptr;
     std::vector<std::string> Log;
+    bool RefusePageChange = false;
+    void Changing(TObject*, bool& allow) {
+        Log.push_back("changing");
+        allow = !RefusePageChange;
+    }
+    void Note(TObject* s) { Log.push_back("note " + static_cast<TComponent*>(s)->Name()); }
     bool RefuseEmptyName = false;
     void FormShow(TObject*) { Log.push_back("show"); }
     void Enter(TObject* s) { Log.push_back("enter " + static_cast<TComponent*>(s)->Name()); }
@@ -50,6 +64,10 @@ PLAT_REGISTER_CLASS(TfrmSample, TForm) {
     PLAT_FIELD(edtCode);
     PLAT_FIELD(btnOK);
     PLAT_FIELD(btnCancel);
+    PLAT_FIELD(medDate);
+    PLAT_FIELD(cboKind);
+    PLAT_FIELD(chkAll);
+    PLAT_FIELD(pgcMain);
     PLAT_METHOD(FormShow);
     PLAT_METHOD(edtNameExit);
 }
@@ -177,6 +195,61 @@ TEST_F(QtFixture, TypedTextReachesTheModel) {
     auto* le = qobject_cast<QLineEdit*>(QtWidgetOf(form->edtName));
     EXPECT_EQ(le->text().toStdString(), "xy名");
     EXPECT_EQ(le->cursorPosition(), 3);
+}
+
+TEST_F(QtFixture, AMaskedDateTypesThroughTheMaskEngine) {
+    form->Show();
+    QTest::mouseClick(QtWidgetOf(form->medDate), Qt::LeftButton, {}, QPoint(2, 5));
+    ASSERT_TRUE(form->medDate->Focused());
+    QTest::keyClicks(KeyWidget(), "2024a0315");  // the letter is refused by the mask
+    EXPECT_EQ(form->medDate->EditText(), "2024/03/15");
+    EXPECT_EQ(qobject_cast<QLineEdit*>(QtWidgetOf(form->medDate))->text().toStdString(), "2024/03/15");
+}
+
+TEST_F(QtFixture, AChoiceInTheNativeComboListIsTheUsersChoiceInTheModel) {
+    form->cboKind->OnSelect = TNotifyEvent::Of<&TfrmSample::Note>(form);
+    form->Show();
+    auto* combo = qobject_cast<QComboBox*>(QtWidgetOf(form->cboKind));
+    ASSERT_NE(combo, nullptr);
+    ASSERT_EQ(combo->count(), 3);
+    EXPECT_EQ(combo->currentIndex(), 0);
+    emit combo->activated(2);  // what the native list reports when a person picks
+    EXPECT_EQ(form->cboKind->ItemIndex(), 2);
+    EXPECT_EQ(form->cboKind->Text(), "预算");
+    EXPECT_EQ(form->Log.back(), "note cboKind");
+    // A selection made in code shows too.
+    form->cboKind->SetItemIndex(1);
+    QTest::mouseClick(QtWidgetOf(form->edtCode), Qt::LeftButton);  // any input refreshes the peers
+    EXPECT_EQ(combo->currentIndex(), 1);
+}
+
+TEST_F(QtFixture, ClickingACheckBoxTogglesItInTheModel) {
+    form->Show();
+    auto* box = qobject_cast<QCheckBox*>(QtWidgetOf(form->chkAll));
+    ASSERT_NE(box, nullptr);
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(form->chkAll->Checked());
+    EXPECT_TRUE(box->isChecked());
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_FALSE(form->chkAll->Checked());
+    EXPECT_FALSE(box->isChecked());
+}
+
+TEST_F(QtFixture, ATabClickChangesThePageUnlessOnChangingRefuses) {
+    form->pgcMain->OnChanging = TTabChangingEvent::Of<&TfrmSample::Changing>(form);
+    form->Show();
+    TRect tab = form->pgcMain->TabRect(1);
+    QPoint at((tab.Left + tab.Right) / 2, (tab.Top + tab.Bottom) / 2);
+    form->RefusePageChange = true;
+    QTest::mouseClick(QtWidgetOf(form->pgcMain), Qt::LeftButton, {}, at);
+    EXPECT_EQ(form->pgcMain->ActivePageIndex(), 0);
+    EXPECT_EQ(form->Log.back(), "changing");
+    form->RefusePageChange = false;
+    QTest::mouseClick(QtWidgetOf(form->pgcMain), Qt::LeftButton, {}, at);
+    EXPECT_EQ(form->pgcMain->ActivePageIndex(), 1);
+    // The pages' widgets follow: the second shows, the first is hidden.
+    EXPECT_TRUE(QtWidgetOf(form->pgcMain->Pages(1))->isVisible());
+    EXPECT_FALSE(QtWidgetOf(form->pgcMain->Pages(0))->isVisible());
 }
 
 TEST_F(QtFixture, KeyPreviewOfTheFormComesFirst) {
