@@ -18,10 +18,22 @@ void TGlyphLibrary::Load() {
     fLoaded = true;
     // Kept loaded for the life of the process: buttons load pictures at any time.
     HMODULE h = LoadLibrary("Vantres.dll");
+    // The staged tree keeps outside libraries in ext/ beside this library's lib/.
+    if (!h) {
+        std::string self = GetModuleFileNameOf(reinterpret_cast<const void*>(&TGlyphLibrary::Instance));
+        std::string folder = self.substr(0, self.find_last_of('/') + 1);
+        h = LoadLibraryFrom(folder + "../ext", "Vantres.dll");
+    }
     if (!h) return;
     fGetMax = reinterpret_cast<int (*)()>(GetProcAddress(h, "GetMaxBmpID"));
     fLoadBmp = reinterpret_cast<bool (*)(TBitmap*, int)>(GetProcAddress(h, "LoadBmp"));
     if (!fGetMax || !fLoadBmp) fGetMax = nullptr, fLoadBmp = nullptr;
+}
+
+void TGlyphLibrary::SetFunctions(int (*getMax)(), bool (*loadBmp)(TBitmap*, int)) {
+    fGetMax = getMax;
+    fLoadBmp = loadBmp;
+    fLoaded = getMax != nullptr;
 }
 
 int TGlyphLibrary::MaxBmpID() {

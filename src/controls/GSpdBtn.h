@@ -16,6 +16,8 @@ public:
     int MaxBmpID();
     // True when the bitmap now holds glyph n; raises what the library raises.
     bool LoadBmp(plat::TBitmap* bitmap, int n);
+    // Uses these entry points instead of the library (null: look the library up again).
+    void SetFunctions(int (*getMax)(), bool (*loadBmp)(plat::TBitmap*, int));
 
 private:
     void Load();
