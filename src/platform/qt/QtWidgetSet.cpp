@@ -231,6 +231,64 @@ void PaintTabControl(TControl& ctl, TCanvas& canvas) {
     }
 }
 
+// The default drawing of a list view: header and rows (report), or the captions where the model
+// lays the items out; selected items in the highlight colours.
+void PaintListView(TControl& ctl, TCanvas& canvas) {
+    auto& lv = static_cast<TCustomListView&>(ctl);
+    TRect all{0, 0, ctl.Width(), ctl.Height()};
+    canvas.SetFont(ctl.Font());
+    int header = lv.ViewStyle() == vsReport ? lv.HeaderHeight() : 0;
+    std::vector<std::pair<int, int>> cols;  // left, right of each column
+    for (int i = 0, x = 0; i < lv.Columns()->Count(); ++i) {
+        int w = static_cast<TListColumn*>(lv.Columns()->Items(i))->Width();
+        cols.push_back({x, x + w});
+        x += w;
+    }
+    if (header > 0) {
+        for (size_t i = 0; i < cols.size(); ++i) {
+            TRect r{cols[i].first, 0, cols[i].second, header};
+            canvas.Brush()->SetStyle(bsSolid);
+            canvas.Brush()->SetColor(clBtnFace);
+            canvas.FillRect(r);
+            canvas.Brush()->SetColor(clBtnShadow);
+            canvas.FrameRect(r);
+            canvas.Brush()->SetStyle(bsClear);
+            TRect text{r.Left + 4, r.Top, r.Right - 2, r.Bottom};
+            canvas.DrawText(static_cast<TListColumn*>(lv.Columns()->Items(i))->Caption(), text,
+                            DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        }
+    }
+    canvas.SetClipRect({0, header, ctl.Width(), ctl.Height()});
+    for (int i = 0; i < lv.Items()->Count(); ++i) {
+        TListItem* item = lv.Items()->Item(i);
+        TRect r = lv.ItemRect(item, drBounds);
+        if (r.Bottom <= header || r.Top >= ctl.Height()) continue;
+        bool selected = item->Selected();
+        canvas.Font()->SetColor(selected ? clHighlightText : ctl.Font()->Color());
+        if (selected) {
+            canvas.Brush()->SetStyle(bsSolid);
+            canvas.Brush()->SetColor(clHighlight);
+            canvas.FillRect(r);
+        }
+        canvas.Brush()->SetStyle(bsClear);
+        if (lv.ViewStyle() == vsReport && !cols.empty()) {
+            for (size_t c = 0; c < cols.size(); ++c) {
+                std::string text = c == 0 ? item->Caption()
+                                   : static_cast<int>(c) - 1 < item->SubItems()->Count() ? item->SubItems()->Strings(static_cast<int>(c) - 1)
+                                                                                         : std::string();
+                TRect cell{cols[c].first + 4, r.Top, cols[c].second - 2, r.Bottom};
+                canvas.DrawText(text, cell, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+            }
+        } else {
+            TRect label = lv.ItemRect(item, drLabel);
+            canvas.DrawText(item->Caption(), label, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        }
+    }
+    canvas.ResetClipRect();
+    canvas.Brush()->SetColor(clBtnShadow);
+    canvas.FrameRect(all);
+}
+
 // ---- Widgets -------------------------------------------------------------------------------
 
 // Windows and generic controls: painted through the model's canvas.
@@ -821,6 +879,7 @@ TQtWidgetSet::TQtWidgetSet() : fImpl(new TImpl) {
     RegisterQtPeerKind(TCustomMemo::StaticClass(), TQtPeerKind::Memo);
     RegisterQtPainter(TCustomGroupBox::StaticClass(), PaintGroupBox);
     RegisterQtPainter(TCustomTabControl::StaticClass(), PaintTabControl);
+    RegisterQtPainter(TCustomListView::StaticClass(), PaintListView);
     RegisterQtPainter(TCustomLabel::StaticClass(), PaintLabel);
     // One factory for every windowed control; the kind decides the widget.
     RegisterPeerClass(TWinControl::StaticClass(), [](TWinControl* c) -> std::unique_ptr<TWidgetPeer> {

@@ -271,6 +271,25 @@ TEST_F(QtFixture, KeyPreviewOfTheFormComesFirst) {
     p.Log.clear();
     QTest::keyClick(KeyWidget(), Qt::Key_Q);
     EXPECT_EQ(p.Log, (std::vector<std::string>{"frmSample 81"}));
+    // Keys Qt would keep for its focus chain or tab widgets reach the model's key handling.
+    p.Log.clear();
+    QTest::keyClick(KeyWidget(), Qt::Key_Tab, Qt::ControlModifier);
+    QTest::keyClick(KeyWidget(), Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(p.Log, (std::vector<std::string>{"frmSample 9", "edtName 9", "frmSample 34", "edtName 34"}));
+    EXPECT_TRUE(form->edtName->Focused());
+}
+
+TEST_F(QtFixture, AcceleratorsAreTheModelsNotQtMnemonics) {
+    form->Show();
+    form->edtCode->SetFocus();
+    // "&Name" labels the name edit: Alt+N focuses it through the model's dialog characters.
+    QTest::keyClick(KeyWidget(), Qt::Key_N, Qt::AltModifier);
+    EXPECT_TRUE(form->edtName->Focused());
+    EXPECT_EQ(QtWidgetOf(form)->focusWidget(), QtWidgetOf(form->edtName));
+    // A button's "&" caption clicks it through the model: the modal result is the button's.
+    form->btnCancel->SetCaption("&Cancel");
+    QTest::keyClick(KeyWidget(), Qt::Key_C, Qt::AltModifier);
+    EXPECT_EQ(form->ModalResult(), mrCancel);
 }
 
 TEST_F(QtFixture, TabMovesTheFocusWithExitThenEnterAndQtFollows) {
