@@ -41,6 +41,7 @@ class TfrmSample : public TForm {
     TComboBox* cboKind = nullptr;
     TCheckBox* chkAll = nullptr;
     TPageControl* pgcMain = nullptr;
+    TListView* lvItems = nullptr;
     std::vector<std::string> Log;
     bool RefusePageChange = false;
     void Changing(TObject*, bool& allow) {
@@ -68,6 +69,7 @@ PLAT_REGISTER_CLASS(TfrmSample, TForm) {
     PLAT_FIELD(cboKind);
     PLAT_FIELD(chkAll);
     PLAT_FIELD(pgcMain);
+    PLAT_FIELD(lvItems);
     PLAT_METHOD(FormShow);
     PLAT_METHOD(edtNameExit);
 }
@@ -250,6 +252,20 @@ TEST_F(QtFixture, ATabClickChangesThePageUnlessOnChangingRefuses) {
     // The pages' widgets follow: the second shows, the first is hidden.
     EXPECT_TRUE(QtWidgetOf(form->pgcMain->Pages(1))->isVisible());
     EXPECT_FALSE(QtWidgetOf(form->pgcMain->Pages(0))->isVisible());
+}
+
+TEST_F(QtFixture, ClickingAListViewRowSelectsItAndTheRowIsRepaintedHighlighted) {
+    form->Show();
+    TListItem* second = form->lvItems->Items()->Item(1);
+    TRect r = form->lvItems->ItemRect(second);
+    QWidget* w = QtWidgetOf(form->lvItems);
+    QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(r.Left + 10, (r.Top + r.Bottom) / 2));
+    EXPECT_EQ(form->lvItems->Selected(), second);
+    EXPECT_TRUE(form->lvItems->Focused());
+    QImage img = w->grab().toImage();
+    EXPECT_EQ(img.pixelColor(r.Right - 3, r.Top + 1), QtColor(clHighlight));
+    TRect first = form->lvItems->ItemRect(form->lvItems->Items()->Item(0));
+    EXPECT_NE(img.pixelColor(first.Right - 3, first.Top + 1), QtColor(clHighlight));
 }
 
 TEST_F(QtFixture, KeyPreviewOfTheFormComesFirst) {
