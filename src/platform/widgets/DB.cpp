@@ -481,7 +481,8 @@ void TDataSet::CreateFields() {
         f->SetFieldName(d->Name);
         if (d->Size > 0) f->SetSize(d->Size);
         f->SetRequired(d->Required);
-        f->SetDataSet(this);
+        f->fDataSet = this;  // owned here: no notification needed, and the set is opening
+        fFields->Add(f);
         fOwnFields.push_back(f);
     }
 }

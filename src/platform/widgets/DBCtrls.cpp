@@ -30,7 +30,14 @@ TDBEdit::TDBEdit(TComponent* owner) : TCustomEdit(owner), fDataLink(std::make_un
     TCustomEdit::SetReadOnly(true);  // nothing to edit until bound
 }
 
-TDBEdit::~TDBEdit() { fDataLink->SetDataSource(nullptr); }
+TDBEdit::~TDBEdit() {
+    // Unbinding tells the link; this control is half gone by now and must not hear of it.
+    fDataLink->OnDataChange.Clear();
+    fDataLink->OnEditingChange.Clear();
+    fDataLink->OnUpdateData.Clear();
+    fDataLink->OnActiveChange.Clear();
+    fDataLink->SetDataSource(nullptr);
+}
 
 void TDBEdit::SetDataSource(TDataSource* ds) {
     if (TDataSource* old = fDataLink->DataSource()) old->RemoveFreeNotification(this);
@@ -184,7 +191,14 @@ TDBNavigator::TDBNavigator(TComponent* owner)
     UpdateButtons();
 }
 
-TDBNavigator::~TDBNavigator() { fDataLink->SetDataSource(nullptr); }
+TDBNavigator::~TDBNavigator() {
+    // Unbinding tells the link; this control is half gone by now and must not hear of it.
+    fDataLink->OnDataChange.Clear();
+    fDataLink->OnEditingChange.Clear();
+    fDataLink->OnUpdateData.Clear();
+    fDataLink->OnActiveChange.Clear();
+    fDataLink->SetDataSource(nullptr);
+}
 
 void TDBNavigator::SetDataSource(TDataSource* ds) {
     fDataLink->SetDataSource(ds);

@@ -28,7 +28,14 @@ TwwDBCustomComboBox::TwwDBCustomComboBox(TComponent* owner)
     fDataLink->OnUpdateData = TNotifyEvent::Of<&TwwDBCustomComboBox::UpdateData>(this);
 }
 
-TwwDBCustomComboBox::~TwwDBCustomComboBox() { fDataLink->SetDataSource(nullptr); }
+TwwDBCustomComboBox::~TwwDBCustomComboBox() {
+    // Unbinding tells the link; this control is half gone by now and must not hear of it.
+    fDataLink->OnDataChange.Clear();
+    fDataLink->OnEditingChange.Clear();
+    fDataLink->OnUpdateData.Clear();
+    fDataLink->OnActiveChange.Clear();
+    fDataLink->SetDataSource(nullptr);
+}
 
 void TwwDBCustomComboBox::SetDataSource(TDataSource* ds) {
     if (TDataSource* old = fDataLink->DataSource()) old->RemoveFreeNotification(this);
@@ -100,7 +107,11 @@ void TwwDBCustomComboBox::UpdateData(TObject*) {
 void TwwDBCustomComboBox::Select() {
     ShowDisplayText();
     if (fDataLink->Field()) {
+        // Starting the edit refreshes the control from the field; the user's choice wins.
+        int chosen = fItemIndex;
         if (fDataLink->Edit()) {
+            fItemIndex = chosen;
+            ShowDisplayText();
             fDataLink->Modified();
             fDataLink->UpdateRecord();
         } else {
