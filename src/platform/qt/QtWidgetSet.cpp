@@ -27,7 +27,11 @@
 #include <map>
 
 #include "platform/qt/QtPaint.h"
+#include "platform/widgets/Animate.h"
+#include "platform/widgets/Buttons.h"
 #include "platform/widgets/ComCtrls.h"
+#include "platform/widgets/ExtCtrls.h"
+#include "platform/widgets/Grids.h"
 #include "platform/widgets/StdCtrls.h"
 
 namespace plat {
@@ -880,6 +884,15 @@ TQtWidgetSet::TQtWidgetSet() : fImpl(new TImpl) {
     RegisterQtPainter(TCustomGroupBox::StaticClass(), PaintGroupBox);
     RegisterQtPainter(TCustomTabControl::StaticClass(), PaintTabControl);
     RegisterQtPainter(TCustomListView::StaticClass(), PaintListView);
+    // Controls that draw themselves in the model paint through their own Paint.
+    RegisterQtPainter(TSpeedButton::StaticClass(), [](TControl& c, TCanvas& cv) { static_cast<TSpeedButton&>(c).Paint(cv); });
+    RegisterQtPainter(TCustomPanel::StaticClass(), [](TControl& c, TCanvas& cv) { static_cast<TCustomPanel&>(c).Paint(cv); });
+    RegisterQtPainter(TSplitter::StaticClass(), [](TControl& c, TCanvas& cv) { static_cast<TSplitter&>(c).Paint(cv); });
+    RegisterQtPainter(TCustomGrid::StaticClass(), [](TControl& c, TCanvas& cv) { static_cast<TCustomGrid&>(c).PaintTo(cv); });
+    RegisterQtPainter(TAnimate::StaticClass(), [](TControl& c, TCanvas& cv) { static_cast<TAnimate&>(c).Paint(cv); });
+    // A bit button shows its glyph (transparent colour left out) as the model draws it.
+    RegisterQtPeerKind(TBitBtn::StaticClass(), TQtPeerKind::Generic);
+    RegisterQtPainter(TBitBtn::StaticClass(), [](TControl& c, TCanvas& cv) { static_cast<TBitBtn&>(c).Paint(cv); });
     RegisterQtPainter(TCustomLabel::StaticClass(), PaintLabel);
     // One factory for every windowed control; the kind decides the widget.
     RegisterPeerClass(TWinControl::StaticClass(), [](TWinControl* c) -> std::unique_ptr<TWidgetPeer> {

@@ -14,6 +14,7 @@
 #include <QToolTip>
 
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,9 @@
 #include "platform/forms/Forms.h"
 #include "platform/qt/QtPaint.h"
 #include "platform/qt/QtWidgetSet.h"
+#include "platform/widgets/Buttons.h"
 #include "platform/widgets/ComCtrls.h"
+#include "platform/widgets/ExtCtrls.h"
 #include "platform/widgets/Mask.h"
 #include "platform/widgets/StdCtrls.h"
 
@@ -468,6 +471,28 @@ TEST_F(QtFixture, CustomControlsAndLabelsPaintThroughTheModelsCanvas) {
             if (c.red() > 150 && c.green() < 100 && c.blue() < 100) ++red;
         }
     EXPECT_GT(red, 20);
+}
+
+// Controls that draw themselves in the model (panels, bit buttons) are painted by their own Paint,
+// and a bit button still clicks through the model.
+TEST_F(QtFixture, SelfDrawingControlsPaintAndClickThroughTheModel) {
+    auto* panel = CreateObject<TPanel>(form);
+    panel->SetParent(form);
+    panel->SetBounds(330, 10, 120, 30);
+    panel->SetCaption("Panel");
+    auto* bit = CreateObject<TBitBtn>(form);
+    bit->SetParent(form);
+    bit->SetBounds(330, 60, 90, 26);
+    bit->SetCaption("Go");
+    bit->SetModalResult(mrYes);
+    form->Show();
+    QImage p = QtWidgetOf(panel)->grab().toImage();
+    std::set<QRgb> colours;
+    for (int y = 0; y < p.height(); ++y)
+        for (int x = 0; x < p.width(); ++x) colours.insert(p.pixel(x, y));
+    EXPECT_GT(colours.size(), 3u) << "bevel and caption drawn, not just the background";
+    QTest::mouseClick(QtWidgetOf(bit), Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(form->ModalResult(), mrYes);
 }
 
 TEST(QtPaintEngine, CanvasDrawsIntoTheImageAndReadsItBack) {
