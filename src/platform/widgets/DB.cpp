@@ -407,6 +407,8 @@ TDataSet::TDataSet(TComponent* owner)
 TDataSet::~TDataSet() {
     auto sources = fDataSources;
     for (auto* s : sources) s->SetDataSet(nullptr);
+    // Fields outlive the field list when they are freed after this body (owned ones).
+    for (int i = 0; i < fFields->Count(); ++i) fFields->Fields(i)->fDataSet = nullptr;
 }
 
 void TDataSet::CheckActive() const {
