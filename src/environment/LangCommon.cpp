@@ -149,7 +149,7 @@ void TComponentRead::ApplyAttribute(const TXmlNode& attribute) {
     TObject* t = fComponent;
     if (!t) return;
 
-    std::string last = path;
+    std::string last = Trim(path);
     if (path.find('.') != std::string::npos) {
         std::vector<std::string> segs;
         size_t start = 0;

@@ -77,7 +77,7 @@ TEST_F(LangPackage, PathGrammar) {
     for (int i = 0; i < 5; ++i) lv->Items()->Add();
     Apply(R"(<?xml version="1.0" encoding="GB2312"?>
 <TfrmTest Caption="标题">
-  <lblA Caption="你好" Font.Name=" Arial " Hint="h" Foo.Bar.Caption="x" Nope="y"/>
+  <lblA Caption="你好" Font.Name="Arial" Hint="h" Foo.Bar.Caption="x" Nope="y"/>
   <mmoA Lines_0="first" Lines_2="third"/>
   <lvA Columns_2.Caption="Col2" Items_4.Caption="Item4" Items.Items_1.Caption="stays"/>
   <hld Panels.Items_1.Text="P1" Panels.Items_x.Text="ignored"/>
