@@ -4,6 +4,7 @@
 
 #include "platform/forms/Forms.h"
 #include "platform/forms/TypInfo.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/widgets/AlignGrid.h"
 #include "platform/widgets/Grids.h"
 
@@ -134,6 +135,31 @@ TEST(StringGrid, PublishedPropertiesCarryTheirTypes) {
     EXPECT_EQ(GetPropInfo(f.Grid, "BorderStyle")->PropType->Name, "TBorderStyle");
     EXPECT_EQ(GetPropInfo(f.Grid, "OnDrawCell")->PropType->Name, "TDrawCellEvent");
     EXPECT_EQ(GetPropInfo(f.Grid, "Col"), nullptr);  // run-time only
+}
+
+TEST(DrawGrid, PaintingDrawsEachVisibleCellWithItsState) {
+    struct Cells : TObject {
+        std::vector<std::string> Log;
+        void Draw(TObject*, int c, int r, TRect rect, TGridDrawState st) {
+            std::string s = std::to_string(c) + "," + std::to_string(r);
+            if (st.Contains(gdFixed)) s += " fixed";
+            if (st.Contains(gdFocused)) s += " focused";
+            if (st.Contains(gdSelected)) s += " selected";
+            s += " w" + std::to_string(rect.Width());
+            Log.push_back(s);
+        }
+    } log;
+    GridForm<TDrawGrid> f;
+    f.Grid->SetColCount(3);
+    f.Grid->SetRowCount(2);
+    f.Grid->SetColWidths(2, 30);
+    f.Grid->OnDrawCell = TDrawCellEvent::Of<&Cells::Draw>(&log);
+    TBitmap bmp;
+    bmp.SetSize(f.Grid->ClientWidth(), f.Grid->ClientHeight());
+    f.Grid->PaintTo(*bmp.Canvas());
+    std::vector<std::string> want = {"0,0 fixed w64", "1,0 fixed w64", "2,0 fixed w30",
+                                     "0,1 fixed w64", "1,1 focused selected w64", "2,1 w30"};
+    EXPECT_EQ(log.Log, want);
 }
 
 // ---- The align grid, set up as the recipients dialog uses it ----
