@@ -6,10 +6,12 @@
 #include "environment/QMForm.h"
 #include "environment/fixtures/Installation.h"
 #include "platform/forms/Dialogs.h"
+#include "platform/widgets/ComCtrls.h"
 #include "platform/widgets/Grids.h"
 #include "platform/widgets/ListView.h"
 #include "platform/widgets/Menus.h"
 #include "platform/widgets/StdCtrls.h"
+#include "platform/widgets/Tabs.h"
 
 using namespace plat;
 using namespace qm;
@@ -158,6 +160,28 @@ TEST_F(Converter, KindTwoConvertsTextsListsAndGrids) {
     EXPECT_EQ(it->SubItems()->Strings(0), "預算");
     EXPECT_EQ(it->SubItems()->Strings(1), "预算");
     EXPECT_EQ(grid->Cells(1, 1), "費用");
+}
+
+TEST_F(Converter, KindTwoTreesTabsAndPanels) {
+    Ini("OrreryC.ini", "[CodePage]\nUICodePage=950\n");
+    auto* tv = Add<TTreeView>("tvA");
+    TTreeNode* root = tv->Items()->Add(nullptr, "费用");
+    tv->Items()->AddChild(root, "预算");
+    auto* tabs = Add<TTabSet>("tsA");
+    tabs->Tabs()->Add("费用");
+    tabs->Tabs()->Add("预算");
+    tabs->SetTabIndex(1);
+    auto* sb = Add<TStatusBar>("sbA");
+    sb->Panels()->Add()->SetText("预算");
+    TCodeConverter* cc = Make();
+    cc->ConvertForm(form, false);
+    EXPECT_EQ(tv->Items()->Item(1)->Text(), "预算");  // tree nodes only when deep
+    EXPECT_EQ(tabs->Tabs()->Strings(1), "預算");
+    EXPECT_EQ(tabs->TabIndex(), 1);
+    EXPECT_EQ(static_cast<TStatusPanel*>(sb->Panels()->Items(0))->Text(), "預算");
+    cc->ConvertForm(form, true);
+    EXPECT_EQ(tv->Items()->Item(0)->Text(), "費用");
+    EXPECT_EQ(tv->Items()->Item(1)->Text(), "預算");
 }
 
 TEST_F(Converter, Values) {

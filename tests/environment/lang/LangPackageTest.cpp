@@ -7,6 +7,7 @@
 #include "environment/fixtures/Installation.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/TypInfo.h"
+#include "platform/widgets/ComCtrls.h"
 #include "platform/widgets/ListView.h"
 #include "platform/widgets/StdCtrls.h"
 
@@ -96,6 +97,21 @@ TEST_F(LangPackage, PathGrammar) {
     EXPECT_EQ(lv->Items()->Item(1)->Caption(), "");  // an index into the item list does not move
     EXPECT_EQ(static_cast<TLangTestPanel*>(holder->fPanels.Items(1))->Text(), "P1");
     EXPECT_EQ(static_cast<TLangTestPanel*>(holder->fPanels.Items(0))->Text(), "");
+}
+
+TEST_F(LangPackage, TreeNodesByAbsoluteIndexAndStatusPanels) {
+    auto* tv = Make<TTreeView>("tvA");
+    TTreeNode* a = tv->Items()->Add(nullptr, "a");
+    tv->Items()->AddChild(a, "a1");
+    tv->Items()->Add(nullptr, "b");
+    auto* sb = Make<TStatusBar>("sbA");
+    sb->Panels()->Add();
+    sb->Panels()->Add();
+    Apply(R"(<F><tvA Items_1.Text="child" Items_2.Text="second" Items_9.Text="none"/><sbA Panels.Items_1.Text="P1"/></F>)");
+    EXPECT_EQ(tv->Items()->Item(0)->Text(), "a");
+    EXPECT_EQ(tv->Items()->Item(1)->Text(), "child");
+    EXPECT_EQ(tv->Items()->Item(2)->Text(), "second");
+    EXPECT_EQ(static_cast<TStatusPanel*>(sb->Panels()->Items(1))->Text(), "P1");
 }
 
 TEST_F(LangPackage, ComboBoxGetsEmptyLinesAndKeepsItsSelection) {
