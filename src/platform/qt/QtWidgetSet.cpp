@@ -27,6 +27,7 @@
 #include <map>
 
 #include "platform/qt/QtPaint.h"
+#include "platform/qt/QtProperties.h"
 #include "platform/widgets/Animate.h"
 #include "platform/widgets/Buttons.h"
 #include "platform/widgets/ComCtrls.h"
@@ -982,6 +983,7 @@ bool InstallQtWidgetSet() {
     TQtWidgetSet* raw = ws.get();
     SetWidgetSet(std::move(ws));
     gQt = raw;
+    InstallQtShellProperties();
     return true;
 }
 

@@ -19,8 +19,11 @@
 #include <vector>
 
 #include "platform/forms/DfmReader.h"
+#include "platform/core/SysUtils.h"
 #include "platform/forms/Forms.h"
 #include "platform/qt/QtPaint.h"
+#include "platform/qt/QtProperties.h"
+#include "platform/system/Shell.h"
 #include "platform/qt/QtWidgetSet.h"
 #include "platform/widgets/Buttons.h"
 #include "platform/widgets/ComCtrls.h"
@@ -493,6 +496,27 @@ TEST_F(QtFixture, SelfDrawingControlsPaintAndClickThroughTheModel) {
     EXPECT_GT(colours.size(), 3u) << "bevel and caption drawn, not just the background";
     QTest::mouseClick(QtWidgetOf(bit), Qt::LeftButton, {}, QPoint(10, 10));
     EXPECT_EQ(form->ModalResult(), mrYes);
+}
+
+TEST(QtShellProperties, TheVerbShowsAWindowAboutTheFileAndOKFreesIt) {
+    ASSERT_TRUE(StartQt());
+    std::string file = std::string(XQ_SOURCE_DIR) + "/tests/qt/fixtures/Sample.dfm";
+    int before = Screen->FormCount();
+    ASSERT_TRUE(ShellProperties(file));
+    ASSERT_EQ(Screen->FormCount(), before + 1);
+    auto* f = dynamic_cast<TFilePropertiesForm*>(Screen->Forms(Screen->FormCount() - 1));
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->Caption(), "Sample.dfm Properties");
+    EXPECT_TRUE(QtWidgetOf(f)->isVisible());
+    auto* size = dynamic_cast<TLabel*>(f->FindComponent("lblSize"));
+    ASSERT_NE(size, nullptr);
+    EXPECT_EQ(size->Caption(), FormatFloat("#,##0", static_cast<double>(GetFileProperties(file).Size)) + " bytes");
+    auto* ok = dynamic_cast<TButton*>(f->FindComponent("OK"));
+    ASSERT_NE(ok, nullptr);
+    QTest::mouseClick(QtWidgetOf(ok), Qt::LeftButton);
+    QTest::qWait(50);  // the release is posted
+    EXPECT_EQ(Screen->FormCount(), before);
+    EXPECT_EQ(ShellExecute("properties", "/nonexistent/file"), SE_ERR_FNF);
 }
 
 TEST(QtPaintEngine, CanvasDrawsIntoTheImageAndReadsItBack) {
