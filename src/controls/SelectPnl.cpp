@@ -171,3 +171,468 @@ int PanelByteLength(const std::string& text) {
 std::string DataColumnCaption(int index0) { return "Data" + std::to_string(index0 + 1); }
 
 }  // namespace qm
+
+// ---- The panel's children --------------------------------------------------------------------
+
+#include "platform/forms/Forms.h"
+#include "platform/forms/WidgetSet.h"
+
+namespace qm {
+
+PLAT_REGISTER_CLASS(TKivMaskEdit, TMaskEdit) {}
+
+void TKivMaskEdit::Change() {
+    if (!NoChange) TMaskEdit::Change();
+}
+
+PLAT_REGISTER_CLASS(TKivListView, TListView) {}
+
+std::vector<TPanelRow> TKivListView::Rows() const {
+    std::vector<TPanelRow> rows;
+    for (int i = 0; i < Items()->Count(); ++i) {
+        TListItem* it = Items()->Item(i);
+        TPanelRow r{it->Caption(), {}};
+        for (int k = 0; k < it->SubItems()->Count(); ++k) r.SubItems.push_back(it->SubItems()->Strings(k));
+        rows.push_back(std::move(r));
+    }
+    return rows;
+}
+
+bool TKivListView::AddRow(const std::vector<std::string>& values) {
+    if (values.empty()) return false;
+    try {
+        while (Columns()->Count() < static_cast<int>(values.size())) {
+            const std::string caption = DataColumnCaption(Columns()->Count());
+            Columns()->Add()->SetCaption(caption);
+        }
+        TListItem* item = Items()->Add();
+        item->SetCaption(values[0]);
+        for (size_t i = 1; i < values.size(); ++i) item->SubItems()->Add(values[i]);
+        int most = 0;
+        for (int i = 0; i < Items()->Count(); ++i) most = std::max(most, Items()->Item(i)->SubItems()->Count());
+        for (int i = 0; i < Items()->Count(); ++i)
+            while (Items()->Item(i)->SubItems()->Count() < most) Items()->Item(i)->SubItems()->Add("");
+        DropDuplicates();
+        if (ColumnsAutoSize) AutoSizeColumns();
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void TKivListView::ClearRows() { Items()->Clear(); }
+
+void TKivListView::DropDuplicates() {
+    for (int index : FindDuplicateRows(Rows(), CheckDuplicate)) Items()->Delete(index);
+}
+
+void TKivListView::AutoSizeColumns() {
+    const int w = StringWidth("W");
+    std::vector<TPanelRow> rows = Rows();
+    for (int c = 0; c < Columns()->Count(); ++c) {
+        int longest = PanelByteLength(Columns()->Items(c)->Caption());
+        for (const TPanelRow& r : rows) longest = std::max(longest, PanelByteLength(RowColumnText(r, c)));
+        Columns()->Items(c)->SetWidth(w * longest);
+    }
+}
+
+void TKivListView::WndProc(TMessage& msg) {
+    if (msg.Msg == WM_LBUTTONDOWN) {
+        // The press counts only once the list holds the focus (another control may refuse to
+        // give it up).
+        if (!Focused() && CanFocus()) SetFocus();
+        if (!Focused()) return;
+    }
+    TListView::WndProc(msg);
+}
+
+// ---- The panel -------------------------------------------------------------------------------
+
+PLAT_REGISTER_CLASS(TSelectPanel, TGroupBox) {
+    b.Property("Style", &Self::Style, &Self::SetStyle).Default(sp_Range);
+    b.Property("UserChoice", &Self::UserChoice, &Self::SetUserChoice).Default(1);
+    b.Property("HintWord", &Self::HintWord, &Self::SetHintWord);
+    b.Property("BeginWords", &Self::BeginWords, &Self::SetBeginWords);
+    b.Property("FinalWords", &Self::FinalWords, &Self::SetFinalWords);
+    b.Property("ChildHints", &Self::ChildHints, &Self::SetChildHints);
+    b.Property("EditMask", &Self::EditMask, &Self::SetEditMask);
+    b.Property("ValueType", &Self::ValueType, &Self::SetValueType).Default(vt_String);
+    b.Property("DateType", &Self::DateType, &Self::SetDateType).Default(dt_NoneCare);
+    b.Property("DateSign", &Self::DateSign, &Self::SetDateSign);
+    b.Property("AutoChangeDateSite", &Self::AutoChangeDateSite, &Self::SetAutoChangeDateSite).Default(1);
+    b.Property("UseDiscard", &Self::UseDiscard, &Self::SetUseDiscard).Default(0);
+    b.Property("Discard", &Self::Discard, &Self::SetDiscard);
+    b.Property("CanOpenWin", &Self::CanOpenWin, &Self::SetCanOpenWin).Default(1);
+    b.Property("GlyphIndex", &Self::GlyphIndex, &Self::SetGlyphIndex).Default(8);
+    b.Property("UseVertical", &Self::UseVertical, &Self::SetUseVertical).Default(0);
+    b.Property("OtherWidth", &Self::OtherWidth, &Self::SetOtherWidth).Default(200);
+    b.Property("OtherHeight", &Self::OtherHeight, &Self::SetOtherHeight).Default(105);
+    b.Property("CheckDuplicate", &Self::CheckDuplicate, &Self::SetCheckDuplicate).Default(cd_None);
+    b.Property("SortListBox", &Self::SortListBox, &Self::SetSortListBox).Default(0);
+    b.Property("ColumnsAutoSize", &Self::ColumnsAutoSize, &Self::SetColumnsAutoSize).Default(1);
+    b.Property("ShowColumnHeader", &Self::ShowColumnHeader, &Self::SetShowColumnHeader).Default(0);
+    b.Property("HideSelection", &Self::HideSelection, &Self::SetHideSelection).Default(0);
+    b.Event("OnTypeClick", &Self::OnTypeClick);
+    b.Event("OnStyleChanging", &Self::OnStyleChanging);
+    b.Event("OnStyleChange", &Self::OnStyleChange);
+    b.Event("OnOpenWinClick", &Self::OnOpenWinClick);
+    b.Event("OnDeleteClick", &Self::OnDeleteClick);
+    b.Event("OnClearClick", &Self::OnClearClick);
+    b.Event("OnExit", &Self::OnPanelExit);
+}
+
+namespace {
+const char* const kDefaultHints[] = {"用户自定输入方式", "区间选择-起始信息", "区间选择-起始信息开窗",
+                                     "区间选择-截止信息", "区间选择-截止信息开窗", "多选-己选择的信息",
+                                     "多选-信息开窗",     "多选-删除一笔信息",     "多选-删除己选信息"};
+
+template <class T>
+T* Child(TSelectPanel* panel, TWinControl* parent) {
+    T* c = CreateObject<T>(panel);
+    c->SetParent(parent);
+    c->SetParentFont(true);
+    return c;
+}
+}  // namespace
+
+TSelectPanel::TSelectPanel(TComponent* owner)
+    : TGroupBox(owner),
+      fBeginWords(std::make_unique<TStringList>()),
+      fFinalWords(std::make_unique<TStringList>()),
+      fChildHints(std::make_unique<TStringList>()) {
+    fWidth = 353;
+    fHeight = 45;
+    chkRange = Child<TKivCheckBox>(this, this);
+    chkRange->SetCaption("区间选择");
+    chkRange->OnClick = TNotifyEvent::Of<&TSelectPanel::RangeClick>(this);
+    for (TPanel** p : {&pnlRange, &pnlList}) {
+        *p = Child<TPanel>(this, this);
+        (*p)->SetBevelOuter(bvNone);
+        (*p)->SetBevelInner(bvNone);
+        (*p)->SetCaption(" ");
+    }
+    lblBegin = Child<TLabel>(this, pnlRange);
+    edBegin = Child<TKivMaskEdit>(this, pnlRange);
+    edBegin->SetHeight(24);
+    btnBegin = Child<TF2Button>(this, pnlRange);
+    lblFinal = Child<TLabel>(this, pnlRange);
+    edFinal = Child<TKivMaskEdit>(this, pnlRange);
+    edFinal->SetHeight(edBegin->Height());
+    btnFinal = Child<TF2Button>(this, pnlRange);
+    ListBox = Child<TKivListView>(this, pnlList);
+    ListBox->SetViewStyle(vsReport);
+    ListBox->SetShowColumnHeaders(false);
+    ListBox->SetMultiSelect(true);
+    ListBox->SetRowSelect(true);
+    ListBox->SetReadOnly(true);
+    ListBox->SetHideSelection(false);
+    ListBox->SetCursor(crHandPoint);
+    btnList = Child<TF2Button>(this, pnlList);
+    btnDelete = Child<TGSpeedButton>(this, pnlList);
+    btnClear = Child<TGSpeedButton>(this, pnlList);
+    for (TF2Button* b : {btnBegin, btnFinal, btnList}) {
+        b->SetFlat(true);
+        b->SetBounds(0, 0, 23, 23);
+        b->SetNumGlyphs(1);
+        b->OnClick = TNotifyEvent::Of<&TSelectPanel::LookupClick>(this);
+    }
+    btnDelete->SetGlyphIndex(47);
+    btnDelete->SetNumGlyphs(1);
+    btnClear->SetGlyphIndex(4);
+    btnClear->SetNumGlyphs(2);
+    for (TGSpeedButton* b : {btnDelete, btnClear}) b->SetBounds(0, 0, 23, 23);
+    btnDelete->OnClick = TNotifyEvent::Of<&TSelectPanel::DeleteClick>(this);
+    btnClear->OnClick = TNotifyEvent::Of<&TSelectPanel::ClearClick>(this);
+    lblBegin->SetCaption("起");
+    lblFinal->SetCaption("止");
+    fBeginWords->SetText("起\n起");
+    fFinalWords->SetText("止\n止");
+    for (const char* h : kDefaultHints) fChildHints->Add(h);
+    fBeginWords->OnChange = TNotifyEvent::Of<&TSelectPanel::WordsChanged>(this);
+    fFinalWords->OnChange = TNotifyEvent::Of<&TSelectPanel::WordsChanged>(this);
+    fChildHints->OnChange = TNotifyEvent::Of<&TSelectPanel::HintsChanged>(this);
+    HintsChanged(this);
+    ApplyVisibility(fStyle);
+    ArrangeChildren();
+}
+
+TSelectPanel::~TSelectPanel() {
+    fBeginWords->OnChange = {};
+    fFinalWords->OnChange = {};
+    fChildHints->OnChange = {};
+}
+
+bool TSelectPanel::IsRangeMode() const { return fStyle == sp_Range || (fStyle == sp_UserChoice && fUserChoice); }
+
+bool TSelectPanel::ParentLoading() const { return IsLoading() || (fParent && fParent->IsLoading()); }
+
+void TSelectPanel::ApplyVisibility(TSelectStyle s) {
+    chkRange->SetVisible(s == sp_UserChoice);
+    const bool range = s == sp_Range || (chkRange->Visible() && chkRange->Checked());
+    pnlRange->SetVisible(range);
+    pnlList->SetVisible(!range);
+}
+
+void TSelectPanel::SetStyle(TSelectStyle s) {
+    bool accept = true;
+    OnStyleChanging(this, fStyle, s, accept);
+    if (!accept) return;
+    ApplyVisibility(s);
+    const TSelectStyle old = fStyle;
+    if (s != old && (s == sp_Range || old == sp_Range) && !fUseVertical && !ParentLoading()) {
+        const int w = fWidth, h = fHeight;
+        const int nw = fOtherWidth, nh = fOtherHeight;
+        fOtherWidth = w;
+        fOtherHeight = h;
+        fStyle = s;  // the layout that the resize runs is the new style's
+        SetBounds(fLeft, fTop, nw, nh);
+        fStyle = old;
+    }
+    const TSelectStyle keep = fStyle;
+    fStyle = s;
+    ArrangeChildren();
+    fStyle = keep;
+    OnStyleChange(this, old, s);
+    fStyle = s;
+}
+
+void TSelectPanel::SetUserChoice(bool v) {
+    if (fStyle != sp_UserChoice) return;
+    chkRange->SetChecked(v);
+    RangeClick(chkRange);
+}
+
+void TSelectPanel::RangeClick(TObject*) {
+    if (fStyle != sp_UserChoice) return;
+    fUserChoice = chkRange->Checked();
+    ArrangeChildren();
+    ApplyVisibility(fStyle);
+    OnTypeClick(this);
+}
+
+void TSelectPanel::SetHintWord(const std::string& s) {
+    chkRange->SetCaption(s);
+    ArrangeChildren();
+}
+
+void TSelectPanel::SetBeginWords(TStrings* s) {
+    TStringList keep;
+    for (int i = 0; i < std::min(2, s ? s->Count() : 0); ++i) keep.Add(s->Strings(i));
+    fBeginWords->Assign(&keep);
+    ApplyWords();
+}
+
+void TSelectPanel::SetFinalWords(TStrings* s) {
+    TStringList keep;
+    for (int i = 0; i < std::min(2, s ? s->Count() : 0); ++i) keep.Add(s->Strings(i));
+    fFinalWords->Assign(&keep);
+    ApplyWords();
+}
+
+void TSelectPanel::ApplyWords() {
+    auto word = [this](TStrings* w) {
+        if (w->Count() == 1) return w->Strings(0);
+        return w->Strings(fStyle == sp_UserChoice ? 1 : 0);
+    };
+    if (fBeginWords->Count() > 0) lblBegin->SetCaption(word(fBeginWords.get()));
+    if (fFinalWords->Count() > 0) lblFinal->SetCaption(word(fFinalWords.get()));
+    ArrangeChildren();
+}
+
+void TSelectPanel::WordsChanged(TObject* sender) {
+    if (static_cast<TStrings*>(sender)->Count() >= 2) ArrangeChildren();
+}
+
+void TSelectPanel::HintsChanged(TObject*) {
+    TControl* children[] = {chkRange, edBegin, btnBegin, edFinal, btnFinal, ListBox, btnList, btnDelete, btnClear};
+    for (int i = 0; i < 9 && i < fChildHints->Count(); ++i) children[i]->SetHint(fChildHints->Strings(i));
+}
+
+void TSelectPanel::SetEditMask(const std::string& m) {
+    fEditMask = m;
+    const std::string remembered = edBegin->Text();
+    edBegin->NoChange = true;
+    edBegin->Clear();
+    edBegin->SetEditMask(m);
+    edFinal->SetEditMask(m);
+    fOrder.BlankText = m.empty() ? "" : edBegin->Text();
+    edBegin->SetText(remembered);
+    edBegin->NoChange = false;
+}
+
+void TSelectPanel::SetCanOpenWin(bool v) {
+    fCanOpenWin = v;
+    for (TF2Button* b : {btnBegin, btnFinal, btnList}) b->SetVisible(v);
+    ArrangeChildren();
+}
+
+void TSelectPanel::SetGlyphIndex(int n) {
+    try {
+        btnBegin->SetGlyphIndex(n);
+        btnFinal->SetGlyphIndex(btnBegin->GlyphIndex());
+        btnList->SetGlyphIndex(btnBegin->GlyphIndex());
+        fGlyphIndex = n;
+    } catch (const std::exception&) {
+        for (TF2Button* b : {btnBegin, btnFinal, btnList}) b->SetGlyphIndex(0);
+    }
+}
+
+void TSelectPanel::SetUseVertical(bool v) {
+    if (fStyle != sp_Range) return;
+    if (v != fUseVertical && !ParentLoading()) {
+        const int w = fWidth, h = fHeight;
+        SetBounds(fLeft, fTop, fOtherWidth, fOtherHeight);
+        fOtherWidth = w;
+        fOtherHeight = h;
+    }
+    fUseVertical = v;
+    ArrangeChildren();
+}
+
+void TSelectPanel::SetCheckDuplicate(TCheckDuplicate v) {
+    if (v != cd_None) SetSortListBox(true);
+    ListBox->CheckDuplicate = v;
+    if (!IsRangeMode()) ListBox->DropDuplicates();
+}
+
+void TSelectPanel::SetSortListBox(bool v) {
+    fSortListBox = v;
+    ListBox->SetSortType(v ? stText : stNone);
+}
+
+void TSelectPanel::ArrangeChildren() {
+    if (!chkRange || !ListBox) return;
+    const int capH = WidgetSet().TextHeight(*fFont, "0");
+    TTextSize chk = WidgetSet().TextExtent(*chkRange->Font(), chkRange->Caption());
+    chkRange->SetBounds(chkRange->Left(), chkRange->Top(), chk.cx + 24, chk.cy + 2);
+    if (fStyle == sp_UserChoice) {
+        chkRange->BringToFront();
+        chkRange->SetBounds(16, capH + 1, chkRange->Width(), chkRange->Height());
+        const int top = chkRange->Top() + chk.cy + 2;
+        TPanel* front = fUserChoice ? pnlRange : pnlList;
+        TPanel* back = fUserChoice ? pnlList : pnlRange;
+        for (TPanel* p : {front, back}) p->SetBounds(2, top, fWidth - 4, fHeight - top - 2);
+        front->BringToFront();
+        VerticalLayout();
+        ListLayout();
+        return;
+    }
+    chkRange->SendToBack();
+    const int top = capH + 3;
+    for (TPanel* p : {pnlRange, pnlList})
+        p->SetBounds(2, top, fWidth - 2 - p->BevelWidth() - 2, fHeight - top - p->BevelWidth() - 2);
+    if (fStyle == sp_Range) {
+        pnlRange->BringToFront();
+        if (fUseVertical) VerticalLayout();
+        else HorizontalLayout();
+    } else {
+        pnlList->BringToFront();
+        ListLayout();
+    }
+}
+
+void TSelectPanel::HorizontalLayout() {
+    if (fBeginWords->Count() > 0) lblBegin->SetCaption(fBeginWords->Strings(0));
+    const int top = (pnlRange->Height() - edBegin->Height()) / 2;
+    lblBegin->SetBounds(2, top, lblBegin->Width(), lblBegin->Height());
+    const int right = lblBegin->Left() + lblBegin->Width();
+    const int w = fCanOpenWin
+                      ? pnlRange->Width() - right - btnBegin->Width() - lblFinal->Width() - btnFinal->Width() - 8
+                      : pnlRange->Width() - right - lblFinal->Width() - 4;
+    edBegin->SetBounds(right + 1, top, w / 2 - 1, edBegin->Height());
+    const int edRight = edBegin->Left() + edBegin->Width();
+    if (fCanOpenWin) btnBegin->SetBounds(edRight + 2, top, btnBegin->Width(), btnBegin->Height());
+    if (fFinalWords->Count() > 0) lblFinal->SetCaption(fFinalWords->Strings(0));
+    const int finalLeft = fCanOpenWin ? btnBegin->Left() + btnBegin->Width() + 2 : edRight + 4;
+    lblFinal->SetBounds(finalLeft, top, lblFinal->Width(), lblFinal->Height());
+    edFinal->SetBounds(lblFinal->Left() + lblFinal->Width() + 2, top, edBegin->Width(), edFinal->Height());
+    if (fCanOpenWin)
+        btnFinal->SetBounds(edFinal->Left() + edFinal->Width() + 2, top, btnFinal->Width(), btnFinal->Height());
+}
+
+void TSelectPanel::VerticalLayout() {
+    if (fBeginWords->Count() > 0) lblBegin->SetCaption(fBeginWords->Strings(std::min(1, fBeginWords->Count() - 1)));
+    const int g = (pnlRange->Height() - edBegin->Height() - edFinal->Height()) / 3;
+    lblBegin->SetBounds(2, g, lblBegin->Width(), lblBegin->Height());
+    const int right = lblBegin->Left() + lblBegin->Width();
+    const int w = fCanOpenWin ? pnlRange->Width() - right - btnBegin->Width() - 4 : pnlRange->Width() - right - 2;
+    edBegin->SetBounds(right + 2, g, w, edBegin->Height());
+    if (fCanOpenWin) btnBegin->SetBounds(edBegin->Left() + edBegin->Width() + 1, g, btnBegin->Width(), btnBegin->Height());
+    if (fFinalWords->Count() > 0) lblFinal->SetCaption(fFinalWords->Strings(std::min(1, fFinalWords->Count() - 1)));
+    lblFinal->SetBounds(lblBegin->Left(), g + lblBegin->Top() + edBegin->Height(), lblFinal->Width(), lblFinal->Height());
+    edFinal->SetBounds(edBegin->Left(), lblFinal->Top(), edBegin->Width(), edFinal->Height());
+    if (fCanOpenWin) btnFinal->SetBounds(btnBegin->Left(), lblFinal->Top(), btnFinal->Width(), btnFinal->Height());
+}
+
+void TSelectPanel::ListLayout() {
+    ListBox->SetBounds(ListBox->Left(), 0, pnlList->Width() - ListBox->Left() - btnList->Width() - 3, pnlList->Height());
+    const int left = ListBox->Width() + 2;
+    btnList->SetBounds(left, ListBox->Top(), btnList->Width(), btnList->Height());
+    btnDelete->SetBounds(left, btnList->Top() + btnList->Height(), btnDelete->Width(), btnDelete->Height());
+    btnClear->SetBounds(left, btnDelete->Top() + btnDelete->Height(), btnClear->Width(), btnClear->Height());
+}
+
+void TSelectPanel::Resize() {
+    TGroupBox::Resize();
+    ArrangeChildren();
+}
+
+void TSelectPanel::FontChanged() {
+    TGroupBox::FontChanged();
+    ArrangeChildren();
+}
+
+void TSelectPanel::EnabledChanged() {
+    TGroupBox::EnabledChanged();
+    std::vector<TWinControl*> todo{this};
+    while (!todo.empty()) {
+        TWinControl* w = todo.back();
+        todo.pop_back();
+        for (TControl* c : w->ControlList()) {
+            c->SetEnabled(fEnabled);
+            if (auto* wc = dynamic_cast<TWinControl*>(c)) todo.push_back(wc);
+        }
+    }
+}
+
+void TSelectPanel::SetFocus() {
+    TGroupBox::SetFocus();
+    if (!IsRangeMode() && ListBox->CanFocus()) ListBox->SetFocus();
+}
+
+void TSelectPanel::LookupClick(TObject* sender) {
+    TWinControl* target = sender == btnBegin ? static_cast<TWinControl*>(edBegin)
+                          : sender == btnFinal ? static_cast<TWinControl*>(edFinal)
+                                               : static_cast<TWinControl*>(ListBox);
+    if (target->CanFocus()) target->SetFocus();
+    if (auto* form = dynamic_cast<TWinControl*>(Owner()))
+        SendMessage(form->Handle(), WM_F2LOOKUP, 0, reinterpret_cast<LPARAM>(target));
+    OnOpenWinClick(this, target);
+}
+
+void TSelectPanel::DeleteClick(TObject*) {
+    bool accept = true;
+    OnDeleteClick(btnDelete, accept);
+    if (accept) ListBox->DeleteSelected();
+}
+
+void TSelectPanel::ClearClick(TObject*) {
+    ListBox->ClearRows();
+    if (ListBox->CanFocus()) ListBox->SetFocus();
+    OnClearClick(btnClear);
+}
+
+void TSelectPanel::DoExit() {
+    for (TKivMaskEdit* e : {edBegin, edFinal}) {
+        const std::string t = TrimForRange(e->Text(), edBegin->EditMask());
+        if (t != e->Text()) e->SetText(t);
+    }
+    const std::string b = edBegin->Text(), f = edFinal->Text();
+    if (!b.empty() && !f.empty() && RangeInWrongOrder(b, f, fOrder)) {
+        edBegin->SetText(f);
+        edFinal->SetText(b);
+    }
+    OnPanelExit(this);
+}
+
+}  // namespace qm

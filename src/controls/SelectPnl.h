@@ -7,7 +7,11 @@
 #include <vector>
 
 #include "controls/BtChkBox.h"
+#include "controls/F2Button.h"
 #include "platform/core/SysUtils.h"
+#include "platform/widgets/ExtCtrls.h"
+#include "platform/widgets/ListView.h"
+#include "platform/widgets/Mask.h"
 
 namespace qm {
 
@@ -95,5 +99,147 @@ int PanelByteLength(const std::string& text);
 
 // Column captions for AddRow: "Data" + the 1-based number.
 std::string DataColumnCaption(int index0);
+
+// The panel's masked edit: change events can be held back while the panel swaps the mask.
+class TKivMaskEdit : public plat::TMaskEdit {
+    PLAT_CLASS(TKivMaskEdit)
+    using plat::TMaskEdit::TMaskEdit;
+    bool NoChange = false;
+
+protected:
+    void Change() override;
+};
+
+// The panel's list of chosen values.
+class TKivListView : public plat::TListView {
+    PLAT_CLASS(TKivListView)
+    using plat::TListView::TListView;
+
+    bool ColumnsAutoSize = true;
+    TCheckDuplicate CheckDuplicate = cd_None;
+    // Adds a row (caption and sub-items), creating "DataN" columns as needed and padding every
+    // row to the same number of sub-items; duplicates are dropped. False for no values or an error.
+    bool AddRow(const std::vector<std::string>& values);
+    // Deletes every row.
+    void ClearRows();
+    void DropDuplicates();
+    void AutoSizeColumns();
+    std::vector<TPanelRow> Rows() const;
+    void WndProc(plat::TMessage& msg) override;
+};
+
+class TSelectPanel : public plat::TGroupBox {
+    PLAT_CLASS(TSelectPanel)
+    explicit TSelectPanel(plat::TComponent* owner);
+    ~TSelectPanel() override;
+
+    TKivCheckBox* chkRange = nullptr;
+    plat::TPanel* pnlRange = nullptr;
+    plat::TPanel* pnlList = nullptr;
+    plat::TLabel* lblBegin = nullptr;
+    plat::TLabel* lblFinal = nullptr;
+    TKivMaskEdit* edBegin = nullptr;
+    TKivMaskEdit* edFinal = nullptr;
+    TF2Button* btnBegin = nullptr;
+    TF2Button* btnFinal = nullptr;
+    TF2Button* btnList = nullptr;
+    TGSpeedButton* btnDelete = nullptr;
+    TGSpeedButton* btnClear = nullptr;
+    TKivListView* ListBox = nullptr;
+
+    TSelectStyle Style() const { return fStyle; }
+    void SetStyle(TSelectStyle s);
+    bool UserChoice() const { return fUserChoice; }
+    void SetUserChoice(bool v);
+    std::string HintWord() const { return chkRange->Caption(); }
+    void SetHintWord(const std::string& s);
+    plat::TStrings* BeginWords() const { return fBeginWords.get(); }
+    void SetBeginWords(plat::TStrings* s);
+    plat::TStrings* FinalWords() const { return fFinalWords.get(); }
+    void SetFinalWords(plat::TStrings* s);
+    plat::TStrings* ChildHints() const { return fChildHints.get(); }
+    void SetChildHints(plat::TStrings* s) { fChildHints->Assign(s); }
+    const std::string& EditMask() const { return fEditMask; }
+    void SetEditMask(const std::string& m);
+    TValueType ValueType() const { return fOrder.ValueType; }
+    void SetValueType(TValueType v) { fOrder.ValueType = v; }
+    TDateType DateType() const { return fOrder.DateType; }
+    void SetDateType(TDateType v) { fOrder.DateType = v; }
+    std::string DateSign() const { return fOrder.DateSign; }
+    void SetDateSign(const std::string& v) { fOrder.DateSign = v; }
+    bool AutoChangeDateSite() const { return fOrder.AutoChangeDateSite; }
+    void SetAutoChangeDateSite(bool v) { fOrder.AutoChangeDateSite = v; }
+    bool UseDiscard() const { return fOrder.UseDiscard; }
+    void SetUseDiscard(bool v) { fOrder.UseDiscard = v; }
+    std::string Discard() const { return fOrder.Discard; }
+    void SetDiscard(const std::string& v) { fOrder.Discard = v; }
+    bool CanOpenWin() const { return fCanOpenWin; }
+    void SetCanOpenWin(bool v);
+    int GlyphIndex() const { return fGlyphIndex; }
+    void SetGlyphIndex(int n);
+    bool UseVertical() const { return fUseVertical; }
+    void SetUseVertical(bool v);
+    int OtherWidth() const { return fOtherWidth; }
+    void SetOtherWidth(int v) { fOtherWidth = v; }
+    int OtherHeight() const { return fOtherHeight; }
+    void SetOtherHeight(int v) { fOtherHeight = v; }
+    TCheckDuplicate CheckDuplicate() const { return ListBox->CheckDuplicate; }
+    void SetCheckDuplicate(TCheckDuplicate v);
+    bool SortListBox() const { return fSortListBox; }
+    void SetSortListBox(bool v);
+    bool ColumnsAutoSize() const { return ListBox->ColumnsAutoSize; }
+    void SetColumnsAutoSize(bool v) { ListBox->ColumnsAutoSize = v; }
+    bool ShowColumnHeader() const { return ListBox->ShowColumnHeaders(); }
+    void SetShowColumnHeader(bool v) { ListBox->SetShowColumnHeaders(v); }
+    bool HideSelection() const { return ListBox->HideSelection(); }
+    void SetHideSelection(bool v) { ListBox->SetHideSelection(v); }
+    const std::string& BlankText() const { return fOrder.BlankText; }
+
+    bool IsRangeMode() const;
+    bool AddRow(const std::vector<std::string>& values) { return ListBox->AddRow(values); }
+    void ClearRows() { ListBox->ClearRows(); }
+    void SetFocus() override;
+    // Lays the children out for the current style.
+    void ArrangeChildren();
+
+    plat::TNotifyEvent OnTypeClick;
+    TStyleChangingEvent OnStyleChanging;
+    TStyleChangeEvent OnStyleChange;
+    TOpenWinClickEvent OnOpenWinClick;
+    TDeleteClickEvent OnDeleteClick;
+    plat::TNotifyEvent OnClearClick;
+    plat::TNotifyEvent OnPanelExit;  // published as "OnExit": the panel's own, after the range is in order
+
+    // Event handlers of the children.
+    void RangeClick(plat::TObject* sender);
+    void LookupClick(plat::TObject* sender);
+    void DeleteClick(plat::TObject* sender);
+    void ClearClick(plat::TObject* sender);
+    void HintsChanged(plat::TObject* sender);
+    void WordsChanged(plat::TObject* sender);
+
+protected:
+    void DoExit() override;
+    void Resize() override;
+    void FontChanged() override;
+    void EnabledChanged() override;
+    void ApplyVisibility(TSelectStyle s);
+    void HorizontalLayout();
+    void VerticalLayout();
+    void ListLayout();
+    void ApplyWords();
+    bool ParentLoading() const;
+
+    TSelectStyle fStyle = sp_Range;
+    bool fUserChoice = true;
+    std::unique_ptr<plat::TStringList> fBeginWords, fFinalWords, fChildHints;
+    std::string fEditMask;
+    TRangeOrder fOrder;
+    bool fCanOpenWin = true;
+    int fGlyphIndex = 8;
+    bool fUseVertical = false;
+    int fOtherWidth = 200, fOtherHeight = 105;
+    bool fSortListBox = false;
+};
 
 }  // namespace qm

@@ -1,0 +1,164 @@
+// The selection panel control: defaults, the style change with its size swap and events, rows,
+// duplicates, delete and clear, Enabled reaching every child, leaving the panel.
+#include <gtest/gtest.h>
+
+#include "controls/SelectPnl.h"
+#include "platform/forms/Forms.h"
+
+using namespace plat;
+using namespace qm;
+
+namespace {
+
+struct TPanelEvents : TObject {
+    bool Accept = true;
+    int Replace = -1;
+    std::vector<std::string> Log;
+    void Changing(TObject*, TSelectStyle now, TSelectStyle& next, bool& accept) {
+        Log.push_back("changing " + std::to_string(now) + ">" + std::to_string(next));
+        if (Replace >= 0) next = static_cast<TSelectStyle>(Replace);
+        accept = Accept;
+    }
+    void Change(TObject*, TSelectStyle old, TSelectStyle next) {
+        Log.push_back("change " + std::to_string(old) + ">" + std::to_string(next));
+    }
+    void Delete(TObject*, bool& accept) { accept = Accept; }
+    void Exited(TObject*) { Log.push_back("exit"); }
+};
+
+class SelectPanelTest : public testing::Test {
+protected:
+    void SetUp() override {
+        Form = CreateObject<TForm>(nullptr, 0);
+        Panel = CreateObject<TSelectPanel>(Form);
+        Panel->SetParent(Form);
+        Other = CreateObject<TEdit>(Form);
+        Other->SetParent(Form);
+        Other->SetBounds(0, 300, 80, 21);
+        Panel->OnStyleChanging = TStyleChangingEvent::Of<&TPanelEvents::Changing>(&Events);
+        Panel->OnStyleChange = TStyleChangeEvent::Of<&TPanelEvents::Change>(&Events);
+        Form->Show();
+    }
+    void TearDown() override { Form->Free(); }
+    TForm* Form = nullptr;
+    TSelectPanel* Panel = nullptr;
+    TEdit* Other = nullptr;
+    TPanelEvents Events;
+};
+
+TEST_F(SelectPanelTest, NewPanel) {
+    EXPECT_EQ(Panel->Width(), 353);
+    EXPECT_EQ(Panel->Height(), 45);
+    EXPECT_EQ(Panel->Style(), sp_Range);
+    EXPECT_EQ(Panel->GlyphIndex(), 8);
+    EXPECT_EQ(Panel->HintWord(), "区间选择");
+    EXPECT_EQ(Panel->chkRange->Hint(), "用户自定输入方式");
+    EXPECT_EQ(Panel->btnClear->Hint(), "多选-删除己选信息");
+    EXPECT_EQ(Panel->btnDelete->GlyphIndex(), 47);
+    EXPECT_EQ(Panel->btnClear->GlyphIndex(), 4);
+    EXPECT_TRUE(Panel->IsRangeMode());
+    EXPECT_TRUE(Panel->pnlRange->Visible());
+    EXPECT_FALSE(Panel->pnlList->Visible());
+    EXPECT_FALSE(Panel->chkRange->Visible());
+}
+
+TEST_F(SelectPanelTest, StyleChangeSwapsTheSizeAndBack) {
+    Panel->SetBounds(0, 0, 167, 102);
+    Panel->SetOtherWidth(353);
+    Panel->SetOtherHeight(64);
+    Panel->SetStyle(sp_UserChoice);
+    EXPECT_EQ(Panel->Width(), 353);
+    EXPECT_EQ(Panel->Height(), 64);
+    EXPECT_EQ(Panel->OtherWidth(), 167);
+    EXPECT_EQ(Panel->OtherHeight(), 102);
+    EXPECT_EQ(Panel->Style(), sp_UserChoice);
+    EXPECT_TRUE(Panel->chkRange->Visible());
+    Panel->SetStyle(sp_Discrete);  // between two list styles: the size stays
+    EXPECT_EQ(Panel->Width(), 353);
+    Panel->SetStyle(sp_Range);
+    EXPECT_EQ(Panel->Width(), 167);
+    EXPECT_EQ(Panel->Height(), 102);
+    EXPECT_EQ(Events.Log.front(), "changing 0>2");
+    EXPECT_EQ(Events.Log[1], "change 0>2");
+}
+
+TEST_F(SelectPanelTest, RefusedAndReplacedStyleChanges) {
+    Events.Accept = false;
+    Panel->SetStyle(sp_Discrete);
+    EXPECT_EQ(Panel->Style(), sp_Range);
+    EXPECT_EQ(Panel->Width(), 353);
+    EXPECT_TRUE(Panel->pnlRange->Visible());
+    Events.Accept = true;
+    Events.Replace = sp_UserChoice;
+    Panel->SetStyle(sp_Discrete);
+    EXPECT_EQ(Panel->Style(), sp_UserChoice);
+}
+
+TEST_F(SelectPanelTest, UserChoiceOnlyInUserChoiceStyle) {
+    Panel->SetUserChoice(false);
+    EXPECT_TRUE(Panel->IsRangeMode());
+    Panel->SetStyle(sp_UserChoice);
+    Panel->SetUserChoice(true);
+    EXPECT_TRUE(Panel->IsRangeMode());
+    EXPECT_TRUE(Panel->pnlRange->Visible());
+    Panel->SetUserChoice(false);
+    EXPECT_FALSE(Panel->IsRangeMode());
+    EXPECT_TRUE(Panel->pnlList->Visible());
+}
+
+TEST_F(SelectPanelTest, AddRowCreatesColumnsAndPads) {
+    EXPECT_FALSE(Panel->AddRow({}));
+    EXPECT_EQ(Panel->ListBox->Items()->Count(), 0);
+    ASSERT_TRUE(Panel->AddRow({"a", "b", "c"}));
+    ASSERT_EQ(Panel->ListBox->Columns()->Count(), 3);
+    EXPECT_EQ(Panel->ListBox->Columns()->Items(2)->Caption(), "Data3");
+    ASSERT_TRUE(Panel->AddRow({"d"}));
+    EXPECT_EQ(Panel->ListBox->Items()->Item(1)->SubItems()->Count(), 2);
+    Panel->ClearRows();
+    EXPECT_EQ(Panel->ListBox->Items()->Count(), 0);
+}
+
+TEST_F(SelectPanelTest, CaseInsensitiveDuplicatesLeaveOne) {
+    Panel->SetStyle(sp_Discrete);
+    Panel->SetCheckDuplicate(cd_CaseInsensitive);
+    EXPECT_TRUE(Panel->SortListBox());
+    Panel->AddRow({"ABC"});
+    Panel->AddRow({"abc"});
+    EXPECT_EQ(Panel->ListBox->Items()->Count(), 1);
+}
+
+TEST_F(SelectPanelTest, RefusedDeleteKeepsTheRows) {
+    Panel->SetStyle(sp_Discrete);
+    Panel->AddRow({"a"});
+    Panel->AddRow({"b"});
+    Panel->ListBox->SelectAll();
+    Panel->OnDeleteClick = TDeleteClickEvent::Of<&TPanelEvents::Delete>(&Events);
+    Events.Accept = false;
+    Panel->btnDelete->Click();
+    EXPECT_EQ(Panel->ListBox->Items()->Count(), 2);
+    Events.Accept = true;
+    Panel->btnDelete->Click();
+    EXPECT_EQ(Panel->ListBox->Items()->Count(), 0);
+}
+
+TEST_F(SelectPanelTest, DisablingReachesEveryChild) {
+    Panel->SetEnabled(false);
+    for (TControl* c : std::initializer_list<TControl*>{Panel->edBegin, Panel->edFinal, Panel->btnBegin,
+                                                        Panel->ListBox, Panel->btnClear, Panel->chkRange})
+        EXPECT_FALSE(c->Enabled()) << c->ClassName();
+}
+
+TEST_F(SelectPanelTest, LeavingThePanelPutsTheRangeInOrder) {
+    Panel->OnPanelExit = TNotifyEvent::Of<&TPanelEvents::Exited>(&Events);
+    Panel->edBegin->SetText(" B ");
+    Panel->edFinal->SetText("A");
+    Panel->edBegin->SetFocus();
+    Panel->edFinal->SetFocus();  // inside the panel: nothing yet
+    EXPECT_EQ(Panel->edBegin->Text(), " B ");
+    Other->SetFocus();
+    EXPECT_EQ(Panel->edBegin->Text(), "A");
+    EXPECT_EQ(Panel->edFinal->Text(), "B");
+    EXPECT_EQ(Events.Log.back(), "exit");
+}
+
+}  // namespace
