@@ -279,6 +279,13 @@ PLAT_REGISTER_CLASS(TSelectPanel, TGroupBox) {
     b.Event("OnDeleteClick", &Self::OnDeleteClick);
     b.Event("OnClearClick", &Self::OnClearClick);
     b.Event("OnExit", &Self::OnPanelExit);
+    b.Event("OnItemSelect", &Self::OnItemSelect);
+    b.Event("OnItemChange", &Self::OnItemChange);
+    b.Event("OnItemChanging", &Self::OnItemChanging);
+    b.Event("OnKeyDown", &Self::OnPanelKeyDown);
+    b.Event("OnKeyUp", &Self::OnPanelKeyUp);
+    b.Event("OnKeyPress", &Self::OnPanelKeyPress);
+    b.Property("ColumnCaptions", &Self::ColumnCaptions, &Self::SetColumnCaptions).NotStored();
 }
 
 namespace {
@@ -352,6 +359,17 @@ TSelectPanel::TSelectPanel(TComponent* owner)
     fFinalWords->OnChange = TNotifyEvent::Of<&TSelectPanel::WordsChanged>(this);
     fChildHints->OnChange = TNotifyEvent::Of<&TSelectPanel::HintsChanged>(this);
     HintsChanged(this);
+    fColumnCaptions = std::make_unique<TStringList>();
+    ListBox->OnColumnClick = TLVColumnClickEvent::Of<&TSelectPanel::ColumnClick>(this);
+    ListBox->OnCompare = TLVCompareEvent::Of<&TSelectPanel::CompareRows>(this);
+    ListBox->OnSelectItem = TLVSelectItemEvent::Of<&TSelectPanel::ItemSelected>(this);
+    ListBox->OnChange = TLVChangeEvent::Of<&TSelectPanel::ItemChanged>(this);
+    ListBox->OnChanging = TLVChangingEvent::Of<&TSelectPanel::ItemChanging>(this);
+    for (TWinControl* c : std::initializer_list<TWinControl*>{chkRange, edBegin, edFinal, ListBox}) {
+        c->OnKeyDown = TKeyEvent::Of<&TSelectPanel::ChildKeyDown>(this);
+        c->OnKeyUp = TKeyEvent::Of<&TSelectPanel::ChildKeyUp>(this);
+        c->OnKeyPress = TKeyPressEvent::Of<&TSelectPanel::ChildKeyPress>(this);
+    }
     ApplyVisibility(fStyle);
     ArrangeChildren();
 }
@@ -634,5 +652,53 @@ void TSelectPanel::DoExit() {
     }
     OnPanelExit(this);
 }
+
+namespace {
+TPanelRow RowOf(const TListItem* it) {
+    TPanelRow r{it->Caption(), {}};
+    for (int k = 0; k < it->SubItems()->Count(); ++k) r.SubItems.push_back(it->SubItems()->Strings(k));
+    return r;
+}
+}  // namespace
+
+TStrings* TSelectPanel::ColumnCaptions() const {
+    fColumnCaptions->Clear();
+    for (int i = 0; i < ListBox->Columns()->Count(); ++i) fColumnCaptions->Add(ListBox->Columns()->Items(i)->Caption());
+    return fColumnCaptions.get();
+}
+
+void TSelectPanel::SetColumnCaptions(TStrings* s) {
+    ListBox->Columns()->Clear();
+    for (int i = 0; s && i < s->Count(); ++i) {
+        TListColumn* c = ListBox->Columns()->Add();
+        c->SetCaption(s->Strings(i));
+        c->SetWidth(ColumnTextWidth);
+    }
+}
+
+void TSelectPanel::ColumnClick(TObject*, TListColumn* column) {
+    const int index = column ? column->Index() : 0;
+    if (index == fSortColumn) fSortAscending = !fSortAscending;
+    else fSortColumn = index, fSortAscending = true;
+    ListBox->AlphaSort();
+}
+
+void TSelectPanel::CompareRows(TObject*, TListItem* a, TListItem* b, int, int& result) {
+    result = ComparePanelRows(RowOf(a), RowOf(b), fSortColumn, fSortAscending);
+}
+
+void TSelectPanel::ItemSelected(TObject*, TListItem* item, bool selected) {
+    OnItemSelect(this, item, item ? item->Index() : -1, selected);
+}
+
+void TSelectPanel::ItemChanged(TObject*, TListItem* item, TItemChange change) { OnItemChange(this, item, change); }
+
+void TSelectPanel::ItemChanging(TObject*, TListItem* item, TItemChange change, bool& allow) {
+    OnItemChanging(this, item, change, allow);
+}
+
+void TSelectPanel::ChildKeyDown(TObject* sender, uint16_t& key, TShiftState shift) { OnPanelKeyDown(sender, key, shift); }
+void TSelectPanel::ChildKeyUp(TObject* sender, uint16_t& key, TShiftState shift) { OnPanelKeyUp(sender, key, shift); }
+void TSelectPanel::ChildKeyPress(TObject* sender, char& key) { OnPanelKeyPress(sender, key); }
 
 }  // namespace qm

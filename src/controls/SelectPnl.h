@@ -36,6 +36,12 @@ PLAT_DECLARE_EVENT(TStyleChangingEvent, plat::TObject* /*Sender*/, TSelectStyle 
 PLAT_DECLARE_EVENT(TStyleChangeEvent, plat::TObject* /*Sender*/, TSelectStyle /*OldStyle*/, TSelectStyle /*NewStyle*/)
 PLAT_DECLARE_EVENT(TOpenWinClickEvent, plat::TObject* /*SenderParent*/, plat::TObject* /*Sender*/)
 PLAT_DECLARE_EVENT(TDeleteClickEvent, plat::TObject* /*Sender*/, bool& /*Accept*/)
+PLAT_DECLARE_EVENT(TListViewSelectItemEvent, plat::TObject* /*Sender*/, plat::TListItem* /*xItem*/, int /*xIndex*/,
+                   bool /*xIsSelect*/)
+PLAT_DECLARE_EVENT(TListViewDataChangeEvent, plat::TObject* /*Sender*/, plat::TListItem* /*Item*/,
+                   plat::TItemChange /*Change*/)
+PLAT_DECLARE_EVENT(TListViewDataChangingEvent, plat::TObject* /*Sender*/, plat::TListItem* /*Item*/,
+                   plat::TItemChange /*Change*/, bool& /*AllowChange*/)
 
 // The range switch of a selection panel: a bitmap check box, nothing added.
 class TKivCheckBox : public TBitCheckBox {
@@ -209,6 +215,26 @@ class TSelectPanel : public plat::TGroupBox {
     TDeleteClickEvent OnDeleteClick;
     plat::TNotifyEvent OnClearClick;
     plat::TNotifyEvent OnPanelExit;  // published as "OnExit": the panel's own, after the range is in order
+    TListViewSelectItemEvent OnItemSelect;
+    TListViewDataChangeEvent OnItemChange;
+    TListViewDataChangingEvent OnItemChanging;
+    plat::TKeyEvent OnPanelKeyDown, OnPanelKeyUp;  // published as "OnKeyDown", "OnKeyUp"
+    plat::TKeyPressEvent OnPanelKeyPress;          // published as "OnKeyPress"
+
+    // The list's sort column (0 the caption) and direction.
+    int SortColumn() const { return fSortColumn; }
+    bool SortAscending() const { return fSortAscending; }
+    plat::TStrings* ColumnCaptions() const;
+    void SetColumnCaptions(plat::TStrings* s);
+    // A click on a column header: that column ascending, or the other direction when it already is.
+    void ColumnClick(plat::TObject* sender, plat::TListColumn* column);
+    void CompareRows(plat::TObject* sender, plat::TListItem* a, plat::TListItem* b, int data, int& result);
+    void ItemSelected(plat::TObject* sender, plat::TListItem* item, bool selected);
+    void ItemChanged(plat::TObject* sender, plat::TListItem* item, plat::TItemChange change);
+    void ItemChanging(plat::TObject* sender, plat::TListItem* item, plat::TItemChange change, bool& allow);
+    void ChildKeyDown(plat::TObject* sender, uint16_t& key, plat::TShiftState shift);
+    void ChildKeyUp(plat::TObject* sender, uint16_t& key, plat::TShiftState shift);
+    void ChildKeyPress(plat::TObject* sender, char& key);
 
     // Event handlers of the children.
     void RangeClick(plat::TObject* sender);
@@ -240,6 +266,9 @@ protected:
     bool fUseVertical = false;
     int fOtherWidth = 200, fOtherHeight = 105;
     bool fSortListBox = false;
+    int fSortColumn = 0;
+    bool fSortAscending = true;
+    mutable std::unique_ptr<plat::TStringList> fColumnCaptions;
 };
 
 }  // namespace qm

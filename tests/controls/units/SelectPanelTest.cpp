@@ -162,3 +162,28 @@ TEST_F(SelectPanelTest, LeavingThePanelPutsTheRangeInOrder) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SelectPanelTest, ColumnClicksSortAndReverse) {
+    Panel->SetStyle(sp_Discrete);
+    Panel->SetShowColumnHeader(true);
+    Panel->AddRow({"b", "1"});
+    Panel->AddRow({"a", "2"});
+    Panel->AddRow({"c", "0"});
+    auto captions = [&] {
+        std::string s;
+        for (int i = 0; i < Panel->ListBox->Items()->Count(); ++i) s += Panel->ListBox->Items()->Item(i)->Caption();
+        return s;
+    };
+    Panel->ColumnClick(Panel->ListBox, Panel->ListBox->Columns()->Items(1));
+    EXPECT_EQ(captions(), "cba");
+    Panel->ColumnClick(Panel->ListBox, Panel->ListBox->Columns()->Items(1));
+    EXPECT_EQ(captions(), "abc");
+    EXPECT_FALSE(Panel->SortAscending());
+    Panel->ColumnClick(Panel->ListBox, Panel->ListBox->Columns()->Items(0));
+    EXPECT_EQ(captions(), "abc");
+    EXPECT_EQ(Panel->ColumnCaptions()->CommaText(), "Data1,Data2");
+}
+
+}  // namespace
