@@ -5,6 +5,7 @@
 #include "platform/forms/Dialogs.h"
 #include "platform/core/SysUtils.h"
 #include "platform/forms/TypInfo.h"
+#include "platform/widgets/DB.h"
 
 using namespace plat;
 
@@ -67,21 +68,9 @@ void TDBLabel::RefreshCaption() {
         TObject* dataSet = dsp ? GetObjectProp(source, dsp) : nullptr;
         if (!dataSet) return;
         const std::string field = GetStrProp(fFocusControl, "DataField");
-        // The field is a component of the data set's owner (a persistent field) whose DataSet is
-        // that data set and whose FieldName is the control's DataField.
-        auto* owner = dynamic_cast<TComponent*>(dataSet) ? static_cast<TComponent*>(dataSet)->Owner() : nullptr;
-        if (!owner) return;
-        for (TComponent* comp : owner->ComponentList()) {
-            const TClassInfo* cls = comp->ClassType();
-            const TPropInfo* fds = cls->FindProperty("DataSet");
-            const TPropInfo* fname = cls->FindProperty("FieldName");
-            const TPropInfo* label = cls->FindProperty("DisplayLabel");
-            if (!fds || !fname || !label || fds->PropType->Kind != tkClass) continue;
-            if (GetObjectProp(comp, fds) != dataSet) continue;
-            if (!SameText(GetStrProp(comp, fname), field)) continue;
-            SetCaption(GetStrProp(comp, label));
-            return;
-        }
+        auto* ds = dynamic_cast<TDataSet*>(dataSet);
+        TField* f = ds ? ds->FindField(field) : nullptr;
+        if (f) SetCaption(f->DisplayLabel());
     } catch (const std::exception&) {
         // No such field (or anything else on the way): the caption stays.
     }

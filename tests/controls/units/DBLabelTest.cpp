@@ -92,3 +92,32 @@ TEST_F(DBLabelTest, SecondLabelForTheSameControlIsRefused) {
 }
 
 }  // namespace
+
+#include "platform/widgets/DBCtrls.h"
+
+namespace {
+
+TEST_F(DBLabelTest, CaptionFromTheFieldOfADataAwareControl) {
+    auto* ds = CreateObject<TDataSet>(Form);
+    auto* field = CreateObject<TStringField>(Form);
+    field->SetFieldName("DeptNo");
+    field->SetDisplayLabel("部门编号");
+    field->SetDataSet(ds);
+    auto* src = CreateObject<TDataSource>(Form);
+    src->SetDataSet(ds);
+    auto* dbEdit = CreateObject<TDBEdit>(Form);
+    dbEdit->SetParent(Form);
+    dbEdit->SetDataSource(src);
+    dbEdit->SetDataField("DeptNo");
+    Label->SetFocusControl(dbEdit);
+    EXPECT_EQ(Label->Caption(), "部门编号");
+    // A field the data set lacks leaves the caption; so does a plain edit.
+    Label->SetCaption("x");
+    dbEdit->SetDataField("Nothing");
+    Label->RefreshCaption();
+    EXPECT_EQ(Label->Caption(), "x");
+    Label->SetFocusControl(Edit);
+    EXPECT_EQ(Label->Caption(), "x");
+}
+
+}  // namespace
