@@ -187,3 +187,68 @@ TEST_F(SelectPanelTest, ColumnClicksSortAndReverse) {
 }
 
 }  // namespace
+
+namespace {
+
+struct TEditChanges : TObject {
+    int Count = 0;
+    std::vector<TObject*> Opened;
+    void Changed(TObject*) { ++Count; }
+    void OpenWin(TObject*, TObject* target) { Opened.push_back(target); }
+};
+
+class TPanelForm : public TForm {
+    PLAT_CLASS(TPanelForm)
+    explicit TPanelForm(TComponent* owner) : TForm(owner, 0) {}
+    std::vector<TObject*> Requests;
+    void WMLookup(TMessage& m) { Requests.push_back(reinterpret_cast<TObject*>(m.LParam)); }
+};
+
+TEST_F(SelectPanelTest, MaskSwapKeepsTheBeginTextWithoutChangeEvents) {
+    TEditChanges log;
+    Panel->edBegin->OnChange = TNotifyEvent::Of<&TEditChanges::Changed>(&log);
+    Panel->edBegin->SetText("12");
+    log.Count = 0;
+    Panel->SetEditMask("9999/99/99;1;_");
+    EXPECT_EQ(log.Count, 0);
+    EXPECT_EQ(Panel->BlankText(), "    /  /  ");  // the text an empty edit reads
+    EXPECT_EQ(Panel->edFinal->EditMask(), "9999/99/99;1;_");
+    EXPECT_NE(Panel->edBegin->Text(), Panel->BlankText());
+    Panel->SetEditMask("");
+    EXPECT_EQ(Panel->BlankText(), "");
+}
+
+TEST(SelectPanelLookup, ButtonsAskTheOwnerFormAndRaiseOpenWinClick) {
+    auto* form = CreateObject<TPanelForm>(nullptr);
+    auto* panel = CreateObject<TSelectPanel>(form);
+    panel->SetParent(form);
+    form->Show();
+    TEditChanges log;
+    panel->OnOpenWinClick = TOpenWinClickEvent::Of<&TEditChanges::OpenWin>(&log);
+    panel->btnFinal->Click();
+    panel->SetStyle(sp_Discrete);
+    panel->btnList->Click();
+    EXPECT_EQ(form->Requests, (std::vector<TObject*>{panel->edFinal, panel->ListBox}));
+    EXPECT_EQ(log.Opened, form->Requests);
+    EXPECT_TRUE(panel->ListBox->Focused());
+    form->Free();
+}
+
+TEST_F(SelectPanelTest, HorizontalLayoutPlacesEditsAndButtons) {
+    auto* r = Panel->pnlRange;
+    EXPECT_EQ(r->Left(), 2);
+    EXPECT_EQ(Panel->lblBegin->Left(), 2);
+    EXPECT_EQ(Panel->edBegin->Left(), Panel->lblBegin->Left() + Panel->lblBegin->Width() + 1);
+    EXPECT_EQ(Panel->edBegin->Top(), (r->Height() - Panel->edBegin->Height()) / 2);
+    EXPECT_EQ(Panel->btnBegin->Left(), Panel->edBegin->Left() + Panel->edBegin->Width() + 2);
+    EXPECT_EQ(Panel->lblFinal->Left(), Panel->btnBegin->Left() + Panel->btnBegin->Width() + 2);
+    EXPECT_EQ(Panel->edFinal->Width(), Panel->edBegin->Width());
+    EXPECT_EQ(Panel->btnFinal->Left(), Panel->edFinal->Left() + Panel->edFinal->Width() + 2);
+    Panel->SetCanOpenWin(false);
+    EXPECT_FALSE(Panel->btnBegin->Visible());
+    EXPECT_EQ(Panel->lblFinal->Left(), Panel->edBegin->Left() + Panel->edBegin->Width() + 4);
+}
+
+}  // namespace
+
+PLAT_REGISTER_CLASS(TPanelForm, TForm) { b.Message(WM_F2LOOKUP, &Self::WMLookup); }
