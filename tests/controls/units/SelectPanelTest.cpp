@@ -252,3 +252,40 @@ TEST_F(SelectPanelTest, HorizontalLayoutPlacesEditsAndButtons) {
 }  // namespace
 
 PLAT_REGISTER_CLASS(TPanelForm, TForm) { b.Message(WM_F2LOOKUP, &Self::WMLookup); }
+
+namespace {
+
+struct TStubborn : TObject {
+    TWinControl* Keep = nullptr;
+    void Exited(TObject*) { Keep->SetFocus(); }
+};
+
+TEST_F(SelectPanelTest, ListPressCountsOnlyWithTheFocus) {
+    Panel->SetStyle(sp_Discrete);
+    Panel->AddRow({"a"});
+    TStubborn stubborn;
+    stubborn.Keep = Other;
+    Other->SetFocus();
+    Other->OnExit = TNotifyEvent::Of<&TStubborn::Exited>(&stubborn);
+    const TRect row = Panel->ListBox->ItemRect(Panel->ListBox->Items()->Item(0));
+    ClickAt(Panel->ListBox, row.Left + 2, row.Top + 2);
+    EXPECT_TRUE(Other->Focused());
+    EXPECT_EQ(Panel->ListBox->Selected(), nullptr);
+    Other->OnExit = {};
+    ClickAt(Panel->ListBox, row.Left + 2, row.Top + 2);
+    EXPECT_TRUE(Panel->ListBox->Focused());
+    EXPECT_EQ(Panel->ListBox->Selected(), Panel->ListBox->Items()->Item(0));
+}
+
+TEST_F(SelectPanelTest, VerticalRangeSwapsSizeOutsideLoading) {
+    Panel->SetOtherWidth(200);
+    Panel->SetOtherHeight(105);
+    Panel->SetUseVertical(true);
+    EXPECT_EQ(Panel->Width(), 200);
+    EXPECT_EQ(Panel->Height(), 105);
+    EXPECT_EQ(Panel->edFinal->Left(), Panel->edBegin->Left());
+    EXPECT_GT(Panel->edFinal->Top(), Panel->edBegin->Top());
+    EXPECT_EQ(Panel->btnFinal->Left(), Panel->btnBegin->Left());
+}
+
+}  // namespace
