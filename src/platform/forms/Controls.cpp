@@ -261,6 +261,9 @@ bool TypeText(const std::string& text, TWinControl* target) {
 }
 
 void ClickAt(TControl* control, int x, int y) {
+    // A disabled window receives no mouse input, and neither does anything inside one.
+    for (TControl* c = control; c; c = c->Parent())
+        if (!c->Enabled()) return;
     TComponentWatch w(control);
     gMouseButtons[0] = true;
     control->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(x, y));

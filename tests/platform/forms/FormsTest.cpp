@@ -367,6 +367,14 @@ TEST_F(FormsFixture, AcceleratorsAndMouseClicks) {
     f->Log.clear();
     ClickAt(f->Go, 3, 3);
     EXPECT_EQ(f->Log, (std::vector<std::string>{"go"}));
+    // A disabled button, or one on a disabled container, gets no click.
+    f->Go->SetEnabled(false);
+    ClickAt(f->Go, 3, 3);
+    f->Go->SetEnabled(true);
+    f->SetEnabled(false);
+    ClickAt(f->Go, 3, 3);
+    f->SetEnabled(true);
+    EXPECT_EQ(f->Log, (std::vector<std::string>{"go"}));
     // A press without release keeps the capture until a posted left-button up ends it.
     f->Go->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(2, 2));
     EXPECT_EQ(GetCaptureControl(), f->Go);
