@@ -370,6 +370,15 @@ TSelectPanel::TSelectPanel(TComponent* owner)
         c->OnKeyUp = TKeyEvent::Of<&TSelectPanel::ChildKeyUp>(this);
         c->OnKeyPress = TKeyPressEvent::Of<&TSelectPanel::ChildKeyPress>(this);
     }
+    for (TControl* c : std::initializer_list<TControl*>{pnlRange, pnlList, lblBegin, lblFinal, edBegin, edFinal, ListBox})
+        c->OnClick = TNotifyEvent::Of<&TSelectPanel::ChildClick>(this);
+    for (TControl* c : std::initializer_list<TControl*>{chkRange, pnlRange, pnlList, lblBegin, lblFinal, edBegin, edFinal,
+                                                        btnBegin, btnFinal, ListBox, btnList, btnDelete, btnClear}) {
+        c->OnDblClick = TNotifyEvent::Of<&TSelectPanel::ChildDblClick>(this);
+        c->OnMouseDown = TMouseEvent::Of<&TSelectPanel::ChildMouseDown>(this);
+        c->OnMouseUp = TMouseEvent::Of<&TSelectPanel::ChildMouseUp>(this);
+        c->OnMouseMove = TMouseMoveEvent::Of<&TSelectPanel::ChildMouseMove>(this);
+    }
     ApplyVisibility(fStyle);
     ArrangeChildren();
 }
@@ -700,5 +709,34 @@ void TSelectPanel::ItemChanging(TObject*, TListItem* item, TItemChange change, b
 void TSelectPanel::ChildKeyDown(TObject* sender, uint16_t& key, TShiftState shift) { OnPanelKeyDown(sender, key, shift); }
 void TSelectPanel::ChildKeyUp(TObject* sender, uint16_t& key, TShiftState shift) { OnPanelKeyUp(sender, key, shift); }
 void TSelectPanel::ChildKeyPress(TObject* sender, char& key) { OnPanelKeyPress(sender, key); }
+
+TObject* TSelectPanel::PassedSender(TObject* child) {
+    if (child == edBegin || child == edFinal || child == ListBox) return child;
+    return this;
+}
+
+TPoint TSelectPanel::PassedPoint(TObject* child, int x, int y) {
+    if (child == edBegin || child == edFinal || child == ListBox) return {x, y};
+    auto* c = static_cast<TControl*>(child);
+    return ScreenToClient(c->ClientToScreen({x, y}));
+}
+
+void TSelectPanel::ChildClick(TObject* sender) { OnClick(PassedSender(sender)); }
+void TSelectPanel::ChildDblClick(TObject* sender) { OnDblClick(PassedSender(sender)); }
+
+void TSelectPanel::ChildMouseDown(TObject* sender, TMouseButton b, TShiftState s, int x, int y) {
+    TPoint p = PassedPoint(sender, x, y);
+    OnMouseDown(PassedSender(sender), b, s, p.X, p.Y);
+}
+
+void TSelectPanel::ChildMouseUp(TObject* sender, TMouseButton b, TShiftState s, int x, int y) {
+    TPoint p = PassedPoint(sender, x, y);
+    OnMouseUp(PassedSender(sender), b, s, p.X, p.Y);
+}
+
+void TSelectPanel::ChildMouseMove(TObject* sender, TShiftState s, int x, int y) {
+    TPoint p = PassedPoint(sender, x, y);
+    OnMouseMove(PassedSender(sender), s, p.X, p.Y);
+}
 
 }  // namespace qm

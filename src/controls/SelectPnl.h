@@ -235,6 +235,11 @@ class TSelectPanel : public plat::TGroupBox {
     void ChildKeyDown(plat::TObject* sender, uint16_t& key, plat::TShiftState shift);
     void ChildKeyUp(plat::TObject* sender, uint16_t& key, plat::TShiftState shift);
     void ChildKeyPress(plat::TObject* sender, char& key);
+    void ChildClick(plat::TObject* sender);
+    void ChildDblClick(plat::TObject* sender);
+    void ChildMouseDown(plat::TObject* sender, plat::TMouseButton b, plat::TShiftState s, int x, int y);
+    void ChildMouseUp(plat::TObject* sender, plat::TMouseButton b, plat::TShiftState s, int x, int y);
+    void ChildMouseMove(plat::TObject* sender, plat::TShiftState s, int x, int y);
 
     // Event handlers of the children.
     void RangeClick(plat::TObject* sender);
@@ -255,6 +260,9 @@ protected:
     void ListLayout();
     void ApplyWords();
     bool ParentLoading() const;
+    // What a child's click or mouse event names as Sender, and where its point lies in the panel.
+    plat::TObject* PassedSender(plat::TObject* child);
+    plat::TPoint PassedPoint(plat::TObject* child, int x, int y);
 
     TSelectStyle fStyle = sp_Range;
     bool fUserChoice = true;

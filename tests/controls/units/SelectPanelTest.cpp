@@ -289,3 +289,31 @@ TEST_F(SelectPanelTest, VerticalRangeSwapsSizeOutsideLoading) {
 }
 
 }  // namespace
+
+namespace {
+
+struct TMouseLog : TObject {
+    std::vector<std::pair<TObject*, TPoint>> Downs;
+    std::vector<TObject*> Clicks;
+    void Down(TObject* s, TMouseButton, TShiftState, int x, int y) { Downs.push_back({s, {x, y}}); }
+    void Clicked(TObject* s) { Clicks.push_back(s); }
+};
+
+TEST_F(SelectPanelTest, ChildMouseEventsReachThePanel) {
+    TMouseLog log;
+    Panel->OnMouseDown = TMouseEvent::Of<&TMouseLog::Down>(&log);
+    Panel->OnClick = TNotifyEvent::Of<&TMouseLog::Clicked>(&log);
+    ClickAt(Panel->edBegin, 3, 4);
+    ClickAt(Panel->lblFinal, 1, 1);
+    ASSERT_EQ(log.Downs.size(), 2u);
+    EXPECT_EQ(log.Downs[0].first, Panel->edBegin);
+    EXPECT_EQ(log.Downs[0].second.X, 3);
+    EXPECT_EQ(log.Downs[1].first, Panel);
+    // The label's point in the panel's client coordinates.
+    TPoint expected = Panel->ScreenToClient(Panel->lblFinal->ClientToScreen({1, 1}));
+    EXPECT_EQ(log.Downs[1].second.X, expected.X);
+    EXPECT_EQ(log.Downs[1].second.Y, expected.Y);
+    EXPECT_EQ(log.Clicks, (std::vector<TObject*>{Panel->edBegin, Panel}));
+}
+
+}  // namespace
