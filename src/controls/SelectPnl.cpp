@@ -286,6 +286,10 @@ PLAT_REGISTER_CLASS(TSelectPanel, TGroupBox) {
     b.Event("OnKeyUp", &Self::OnPanelKeyUp);
     b.Event("OnKeyPress", &Self::OnPanelKeyPress);
     b.Property("ColumnCaptions", &Self::ColumnCaptions, &Self::SetColumnCaptions).NotStored();
+    b.Property("Columns", &Self::Columns, &Self::SetColumns);
+    b.Property("Items", &Self::Items, &Self::SetItems);
+    b.Publish({"Caption", "Color", "Enabled", "Font", "ParentFont", "ParentShowHint", "ShowHint", "TabOrder",
+               "TabStop", "Visible", "OnClick", "OnDblClick", "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnEnter"});
 }
 
 namespace {
@@ -360,6 +364,7 @@ TSelectPanel::TSelectPanel(TComponent* owner)
     fChildHints->OnChange = TNotifyEvent::Of<&TSelectPanel::HintsChanged>(this);
     HintsChanged(this);
     fColumnCaptions = std::make_unique<TStringList>();
+    fColumnCaptions->OnChange = TNotifyEvent::Of<&TSelectPanel::ColumnCaptionsChanged>(this);
     ListBox->OnColumnClick = TLVColumnClickEvent::Of<&TSelectPanel::ColumnClick>(this);
     ListBox->OnCompare = TLVCompareEvent::Of<&TSelectPanel::CompareRows>(this);
     ListBox->OnSelectItem = TLVSelectItemEvent::Of<&TSelectPanel::ItemSelected>(this);
@@ -384,6 +389,7 @@ TSelectPanel::TSelectPanel(TComponent* owner)
 }
 
 TSelectPanel::~TSelectPanel() {
+    fColumnCaptions->OnChange = {};
     fBeginWords->OnChange = {};
     fFinalWords->OnChange = {};
     fChildHints->OnChange = {};
@@ -671,9 +677,22 @@ TPanelRow RowOf(const TListItem* it) {
 }  // namespace
 
 TStrings* TSelectPanel::ColumnCaptions() const {
+    fFillingCaptions = true;
+    fColumnCaptions->BeginUpdate();
     fColumnCaptions->Clear();
     for (int i = 0; i < ListBox->Columns()->Count(); ++i) fColumnCaptions->Add(ListBox->Columns()->Items(i)->Caption());
+    fColumnCaptions->EndUpdate();
+    fFillingCaptions = false;
     return fColumnCaptions.get();
+}
+
+void TSelectPanel::ColumnCaptionsChanged(TObject*) {
+    if (fFillingCaptions || fApplyingCaptions) return;
+    fApplyingCaptions = true;
+    TStringList copy;
+    copy.Assign(fColumnCaptions.get());
+    SetColumnCaptions(&copy);
+    fApplyingCaptions = false;
 }
 
 void TSelectPanel::SetColumnCaptions(TStrings* s) {

@@ -200,6 +200,10 @@ class TSelectPanel : public plat::TGroupBox {
     bool HideSelection() const { return ListBox->HideSelection(); }
     void SetHideSelection(bool v) { ListBox->SetHideSelection(v); }
     const std::string& BlankText() const { return fOrder.BlankText; }
+    plat::TListColumns* Columns() const { return ListBox->Columns(); }
+    void SetColumns(plat::TListColumns* c) { ListBox->Columns()->Assign(c); }
+    plat::TListItems* Items() const { return ListBox->Items(); }
+    void SetItems(plat::TListItems* i) { ListBox->Items()->Assign(i); }
 
     bool IsRangeMode() const;
     bool AddRow(const std::vector<std::string>& values) { return ListBox->AddRow(values); }
@@ -277,6 +281,11 @@ protected:
     int fSortColumn = 0;
     bool fSortAscending = true;
     mutable std::unique_ptr<plat::TStringList> fColumnCaptions;
+    mutable bool fFillingCaptions = false;
+    bool fApplyingCaptions = false;
+public:
+    // A description fills the list in place: the columns follow it.
+    void ColumnCaptionsChanged(plat::TObject* sender);
 };
 
 }  // namespace qm

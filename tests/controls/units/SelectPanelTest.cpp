@@ -317,3 +317,50 @@ TEST_F(SelectPanelTest, ChildMouseEventsReachThePanel) {
 }
 
 }  // namespace
+
+#include "platform/forms/DfmReader.h"
+
+namespace {
+
+TEST(SelectPanelDescription, LoadingSetsStyleThenUserChoiceWithoutSwappingTheSize) {
+    const char* text = R"(object frmPanelHost: TForm
+  Left = 0
+  Top = 0
+  Width = 500
+  Height = 300
+  object sp03: TSelectPanel
+    Left = 8
+    Top = 8
+    Width = 353
+    Height = 64
+    Caption = '选择部门编号'
+    TabOrder = 0
+    Style = sp_UserChoice
+    UserChoice = False
+    OtherWidth = 167
+    OtherHeight = 102
+    ValueType = vt_Date
+    DateType = dt_YYYYMMDD
+    CheckDuplicate = cd_CaseInsensitive
+    ColumnCaptions.Strings = (
+      '编号'
+      '名称')
+  end
+end
+)";
+    TComponent* root = CreateFromDescription(text, "frmPanelHost", nullptr);
+    auto* sp = dynamic_cast<TSelectPanel*>(root->FindComponent("sp03"));
+    ASSERT_NE(sp, nullptr);
+    EXPECT_EQ(sp->Width(), 353);
+    EXPECT_EQ(sp->Height(), 64);
+    EXPECT_EQ(sp->OtherWidth(), 167);
+    EXPECT_EQ(sp->Style(), sp_UserChoice);
+    EXPECT_FALSE(sp->IsRangeMode());
+    EXPECT_EQ(sp->ValueType(), vt_Date);
+    EXPECT_TRUE(sp->SortListBox());
+    EXPECT_EQ(sp->Columns()->Count(), 2);
+    EXPECT_EQ(sp->Caption(), "选择部门编号");
+    static_cast<TForm*>(root)->Free();
+}
+
+}  // namespace
