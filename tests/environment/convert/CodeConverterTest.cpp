@@ -7,6 +7,7 @@
 #include "environment/fixtures/Installation.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/widgets/ComCtrls.h"
+#include "platform/widgets/DBCtrls.h"
 #include "platform/widgets/Grids.h"
 #include "platform/widgets/ListView.h"
 #include "platform/widgets/Menus.h"
@@ -182,6 +183,17 @@ TEST_F(Converter, KindTwoTreesTabsAndPanels) {
     cc->ConvertForm(form, true);
     EXPECT_EQ(tv->Items()->Item(0)->Text(), "費用");
     EXPECT_EQ(tv->Items()->Item(1)->Text(), "預算");
+}
+
+TEST_F(Converter, KindTwoNavigatorHints) {
+    Ini("OrreryC.ini", "[CodePage]\nUICodePage=950\n");
+    auto* nav = Add<TDBNavigator>("navA");
+    nav->Hints()->Add("第一笔");
+    nav->Hints()->Add("删除");
+    Make()->ConvertForm(form, false);
+    ASSERT_EQ(nav->Hints()->Count(), 2);
+    EXPECT_EQ(nav->Hints()->Strings(0), "第一筆");
+    EXPECT_EQ(nav->Hints()->Strings(1), "刪除");
 }
 
 TEST_F(Converter, Values) {
