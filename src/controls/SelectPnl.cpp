@@ -297,9 +297,12 @@ const char* const kDefaultHints[] = {"用户自定输入方式", "区间选择-�
                                      "区间选择-截止信息", "区间选择-截止信息开窗", "多选-己选择的信息",
                                      "多选-信息开窗",     "多选-删除一笔信息",     "多选-删除己选信息"};
 
+// The children carry their role names, so code that knows the panel only by class name (the code
+// converter, the localised base form, colour keys) finds them with FindComponent.
 template <class T>
-T* Child(TSelectPanel* panel, TWinControl* parent) {
+T* Child(TSelectPanel* panel, TWinControl* parent, const char* name) {
     T* c = CreateObject<T>(panel);
+    c->SetName(name);
     c->SetParent(parent);
     c->SetParentFont(true);
     return c;
@@ -313,24 +316,25 @@ TSelectPanel::TSelectPanel(TComponent* owner)
       fChildHints(std::make_unique<TStringList>()) {
     fWidth = 353;
     fHeight = 45;
-    chkRange = Child<TKivCheckBox>(this, this);
+    chkRange = Child<TKivCheckBox>(this, this, "chkRange");
     chkRange->SetCaption("区间选择");
     chkRange->OnClick = TNotifyEvent::Of<&TSelectPanel::RangeClick>(this);
+    pnlRange = Child<TPanel>(this, this, "pnlRange");
+    pnlList = Child<TPanel>(this, this, "pnlList");
     for (TPanel** p : {&pnlRange, &pnlList}) {
-        *p = Child<TPanel>(this, this);
         (*p)->SetBevelOuter(bvNone);
         (*p)->SetBevelInner(bvNone);
         (*p)->SetCaption(" ");
     }
-    lblBegin = Child<TLabel>(this, pnlRange);
-    edBegin = Child<TKivMaskEdit>(this, pnlRange);
+    lblBegin = Child<TLabel>(this, pnlRange, "lblBegin");
+    edBegin = Child<TKivMaskEdit>(this, pnlRange, "edBegin");
     edBegin->SetHeight(24);
-    btnBegin = Child<TF2Button>(this, pnlRange);
-    lblFinal = Child<TLabel>(this, pnlRange);
-    edFinal = Child<TKivMaskEdit>(this, pnlRange);
+    btnBegin = Child<TF2Button>(this, pnlRange, "btnBegin");
+    lblFinal = Child<TLabel>(this, pnlRange, "lblFinal");
+    edFinal = Child<TKivMaskEdit>(this, pnlRange, "edFinal");
     edFinal->SetHeight(edBegin->Height());
-    btnFinal = Child<TF2Button>(this, pnlRange);
-    ListBox = Child<TKivListView>(this, pnlList);
+    btnFinal = Child<TF2Button>(this, pnlRange, "btnFinal");
+    ListBox = Child<TKivListView>(this, pnlList, "ListBox");
     ListBox->SetViewStyle(vsReport);
     ListBox->SetShowColumnHeaders(false);
     ListBox->SetMultiSelect(true);
@@ -338,9 +342,9 @@ TSelectPanel::TSelectPanel(TComponent* owner)
     ListBox->SetReadOnly(true);
     ListBox->SetHideSelection(false);
     ListBox->SetCursor(crHandPoint);
-    btnList = Child<TF2Button>(this, pnlList);
-    btnDelete = Child<TGSpeedButton>(this, pnlList);
-    btnClear = Child<TGSpeedButton>(this, pnlList);
+    btnList = Child<TF2Button>(this, pnlList, "btnList");
+    btnDelete = Child<TGSpeedButton>(this, pnlList, "btnDelete");
+    btnClear = Child<TGSpeedButton>(this, pnlList, "btnClear");
     for (TF2Button* b : {btnBegin, btnFinal, btnList}) {
         b->SetFlat(true);
         b->SetBounds(0, 0, 23, 23);
