@@ -52,7 +52,7 @@ class TBitCheckBox : public plat::TCustomControl {
     void Toggle();
 
     // Paints the box onto a canvas covering the client area (the presentation's painter calls it).
-    void Paint(plat::TCanvas& canvas);
+    void Paint(plat::TCanvas& canvas) override;
     // Where the caption goes (for painting and tests).
     plat::TRect CaptionRect(plat::TCanvas& canvas) const;
 

@@ -367,9 +367,14 @@ protected:
 };
 
 // A windowed control that paints itself through the model's canvas.
+class TCanvas;
+
 class TCustomControl : public TWinControl {
     PLAT_CLASS(TCustomControl)
     using TWinControl::TWinControl;
+    // A control that draws itself paints here; a presentation calls it with a canvas on the
+    // control's surface, so every custom-painted control (the module's own too) shows alike.
+    virtual void Paint(TCanvas& canvas) { (void)canvas; }
 };
 
 // A control without a window of its own (a label); drawn by its parent's peer.

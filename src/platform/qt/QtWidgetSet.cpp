@@ -886,6 +886,7 @@ TQtWidgetSet::TQtWidgetSet() : fImpl(new TImpl) {
     RegisterQtPainter(TCustomTabControl::StaticClass(), PaintTabControl);
     RegisterQtPainter(TCustomListView::StaticClass(), PaintListView);
     // Controls that draw themselves in the model paint through their own Paint.
+    RegisterQtPainter(TCustomControl::StaticClass(), [](TControl& c, TCanvas& cv) { static_cast<TCustomControl&>(c).Paint(cv); });
     RegisterQtPainter(TSpeedButton::StaticClass(), [](TControl& c, TCanvas& cv) { static_cast<TSpeedButton&>(c).Paint(cv); });
     RegisterQtPainter(TCustomPanel::StaticClass(), [](TControl& c, TCanvas& cv) { static_cast<TCustomPanel&>(c).Paint(cv); });
     RegisterQtPainter(TSplitter::StaticClass(), [](TControl& c, TCanvas& cv) { static_cast<TSplitter&>(c).Paint(cv); });
