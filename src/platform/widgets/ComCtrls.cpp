@@ -788,27 +788,7 @@ void TStatusBar::PaintPanels(TCanvas* canvas) {
 
 // ---- Tree view -------------------------------------------------------------------------------------
 
-namespace {
-class TTreeEditor : public TCustomEdit {
-public:
-    explicit TTreeEditor(TCustomTreeView* owner) : TCustomEdit(owner), fTree(owner) {}
-    uint32_t DialogCode() const override { return DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTCHARS; }
-
-protected:
-    void DefaultKeyDown(uint16_t key, TShiftState shift) override {
-        if (key == VK_RETURN) fTree->EndEditing(false);
-        else if (key == VK_ESCAPE) fTree->EndEditing(true);
-        else TCustomEdit::DefaultKeyDown(key, shift);
-    }
-    void DoExit() override {
-        TCustomEdit::DoExit();
-        if (fTree->IsEditing()) fTree->EndEditing(false);
-    }
-
-private:
-    TCustomTreeView* fTree;
-};
-}  // namespace
+using TTreeEditor = TInPlaceCaptionEditor<TCustomTreeView>;
 
 PLAT_REGISTER_CLASS(TTreeNode, TCollectionItem) {
     b.Property("ImageIndex", &Self::ImageIndex, &Self::SetImageIndex).Type(TypeImageIndex()).Default(-1);

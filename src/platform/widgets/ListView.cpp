@@ -37,26 +37,7 @@ int CompareText(const std::string& a, const std::string& b) {
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-// The in-place caption editor: Enter commits, Esc cancels, losing the focus commits.
-class TListViewEditor : public TCustomEdit {
-public:
-    explicit TListViewEditor(TCustomListView* owner) : TCustomEdit(owner), fList(owner) {}
-    uint32_t DialogCode() const override { return DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTCHARS; }
-
-protected:
-    void DefaultKeyDown(uint16_t key, TShiftState shift) override {
-        if (key == VK_RETURN) fList->EndEditing(false);
-        else if (key == VK_ESCAPE) fList->EndEditing(true);
-        else TCustomEdit::DefaultKeyDown(key, shift);
-    }
-    void DoExit() override {
-        TCustomEdit::DoExit();
-        if (fList->IsEditing()) fList->EndEditing(false);
-    }
-
-private:
-    TCustomListView* fList;
-};
+using TListViewEditor = TInPlaceCaptionEditor<TCustomListView>;
 
 // ---- the "Data" layout of descriptions ------------------------------------------------------
 // int32 Size (of everything, Size included), int32 Count, then per item: int32 ImageIndex,

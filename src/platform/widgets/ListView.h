@@ -408,4 +408,27 @@ class TListView : public TCustomListView {
     using TCustomListView::TCustomListView;
 };
 
+// The in-place caption editor of a list or tree view: Enter commits, Esc cancels, losing the
+// focus commits. The view answers IsEditing and EndEditing(cancel).
+template <class TView>
+class TInPlaceCaptionEditor : public TCustomEdit {
+public:
+    explicit TInPlaceCaptionEditor(TView* owner) : TCustomEdit(owner), fView(owner) {}
+    uint32_t DialogCode() const override { return DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTCHARS; }
+
+protected:
+    void DefaultKeyDown(uint16_t key, TShiftState shift) override {
+        if (key == VK_RETURN) fView->EndEditing(false);
+        else if (key == VK_ESCAPE) fView->EndEditing(true);
+        else TCustomEdit::DefaultKeyDown(key, shift);
+    }
+    void DoExit() override {
+        TCustomEdit::DoExit();
+        if (fView->IsEditing()) fView->EndEditing(false);
+    }
+
+private:
+    TView* fView;
+};
+
 }  // namespace plat
