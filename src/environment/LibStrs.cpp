@@ -431,34 +431,14 @@ std::string AnsiToWideCP(const std::string& bytes, int codePage) {
 
 namespace {
 
-// Walks `v` in place so a failure leaves the conversion as far as it got.
-void RetagNarrow(Variant& v, bool top) {
-    if (v.IsText()) {
-        if (top || v.VarType() == varOleStr) v = Variant::Narrow(v.AsString());
-        return;
-    }
-    if (!v.IsArray()) return;
-    const int dims = v.DimCount();
-    if (dims == 1) {
-        for (int i = v.LowBound(1); i <= v.HighBound(1); ++i) {
-            Variant& e = v[i];
-            if (e.IsArray())
-                RetagNarrow(e, false);
-            else if (e.VarType() == varOleStr)
-                e = Variant::Narrow(e.AsString());
-        }
-    } else if (dims == 2) {
-        for (int i = v.LowBound(1); i <= v.HighBound(1); ++i)
-            for (int j = v.LowBound(2); j <= v.HighBound(2); ++j) {
-                Variant& e = v.At(i, j);
-                if (e.VarType() == varOleStr) e = Variant::Narrow(e.AsString());
-            }
-    }
-}
+using TRetag = Variant (*)(std::string);
 
-void RetagWide(Variant& v, bool top) {
+// Walks `v` in place so a failure leaves the conversion as far as it got. `make` gives the text
+// its new tag (narrow or wide): the text at the top, and wide texts inside one- and
+// two-dimensional arrays (nested arrays of a one-dimensional array recursively).
+void Retag(Variant& v, bool top, TRetag make) {
     if (v.IsText()) {
-        if (top || v.VarType() == varOleStr) v = Variant::Wide(v.AsString());
+        if (top || v.VarType() == varOleStr) v = make(v.AsString());
         return;
     }
     if (!v.IsArray()) return;
@@ -467,15 +447,15 @@ void RetagWide(Variant& v, bool top) {
         for (int i = v.LowBound(1); i <= v.HighBound(1); ++i) {
             Variant& e = v[i];
             if (e.IsArray())
-                RetagWide(e, false);
+                Retag(e, false, make);
             else if (e.VarType() == varOleStr)
-                e = Variant::Wide(e.AsString());
+                e = make(e.AsString());
         }
     } else if (dims == 2) {
         for (int i = v.LowBound(1); i <= v.HighBound(1); ++i)
             for (int j = v.LowBound(2); j <= v.HighBound(2); ++j) {
                 Variant& e = v.At(i, j);
-                if (e.VarType() == varOleStr) e = Variant::Wide(e.AsString());
+                if (e.VarType() == varOleStr) e = make(e.AsString());
             }
     }
 }
@@ -485,7 +465,7 @@ void RetagWide(Variant& v, bool top) {
 Variant VarToAnsiCP(const Variant& v, int /*codePage*/) {
     Variant result = v;
     try {
-        RetagNarrow(result, true);
+        Retag(result, true, &Variant::Narrow);
     } catch (const std::exception& e) {
         WriteLog("libstrs", std::string("LINE[2735] ") + e.what(), "D");
     }
@@ -495,7 +475,7 @@ Variant VarToAnsiCP(const Variant& v, int /*codePage*/) {
 Variant VarToWideCP(const Variant& v, int /*codePage*/) {
     Variant result = v;
     try {
-        RetagWide(result, true);
+        Retag(result, true, &Variant::Wide);
     } catch (const std::exception& e) {
         WriteLog("libstrs", std::string("LINE[115] ") + e.what(), "D");
     }
