@@ -896,6 +896,8 @@ TQtWidgetSet::TQtWidgetSet() : fImpl(new TImpl) {
     RegisterQtPeerKind(TBitBtn::StaticClass(), TQtPeerKind::Generic);
     RegisterQtPainter(TBitBtn::StaticClass(), [](TControl& c, TCanvas& cv) { static_cast<TBitBtn&>(c).Paint(cv); });
     RegisterQtPainter(TCustomLabel::StaticClass(), PaintLabel);
+    InstallQtStandardPainters();
+    InstallQtMenus();
     // One factory for every windowed control; the kind decides the widget.
     RegisterPeerClass(TWinControl::StaticClass(), [](TWinControl* c) -> std::unique_ptr<TWidgetPeer> {
         return std::make_unique<TQtPeer>(c, PeerKindFor(*c->ClassType()));

@@ -76,6 +76,11 @@ QColor QtColor(TColor color);
 // The Qt family a model font name maps to.
 std::string QtFontFamily(const std::string& modelName);
 
+// Painters of the standard controls without a native counterpart (QtStandardPainters.cpp) and the
+// pop-up menu presenter (QtMenus.cpp); called once when the widgetset is installed.
+void InstallQtStandardPainters();
+void InstallQtMenus();
+
 // Renders a shown (or hidden) form as it looks, frame and caption included (the image is the
 // form's Width x Height): the client area through Qt, the frame drawn plainly.
 QImage RenderFormImage(TCustomForm& form);

@@ -1,0 +1,2 @@
+// Owner-drawn items of native peers.
+#include "platform/qt/QtOwnerDraw.h"
