@@ -82,6 +82,14 @@ bool WriteLog(const std::string& prefix, const std::string& message, const std::
     return WriteLogBelow(base, prefix, message, rotation);
 }
 
+bool WriteLog(const std::string& base, const std::string& prefix, const std::string& message,
+              const std::string& rotation) {
+    if (base.empty()) return WriteLog(prefix, message, rotation);
+    std::string folder = base;
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return WriteLogBelow(folder, prefix, message, rotation);
+}
+
 bool WriteLocalLog(const std::string& prefix, const std::string& message, const std::string& rotation) {
     return WriteLogBelow(HostProgramFolder(), prefix, message, rotation);
 }

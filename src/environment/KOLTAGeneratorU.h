@@ -19,6 +19,11 @@
 namespace qm {
 
 bool WriteLog(const std::string& prefix, const std::string& message, const std::string& rotation);
+// The same below the given base folder (its "Log" folder), for programs that serve an installation
+// other than the one the registry names (the application server daemon). An empty base behaves
+// as the call above.
+bool WriteLog(const std::string& base, const std::string& prefix, const std::string& message,
+              const std::string& rotation);
 bool WriteLocalLog(const std::string& prefix, const std::string& message, const std::string& rotation);
 bool WriteAlert(const std::string& message);
 

@@ -35,16 +35,6 @@ int Usage(const std::string& message) {
     return 2;
 }
 
-std::string ReadSecretFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw EInOutError("cannot read the secret file " + path, errno);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    std::string secret = ss.str();
-    while (!secret.empty() && (secret.back() == '\n' || secret.back() == '\r')) secret.pop_back();
-    return secret;
-}
-
 void RunCall(TAutoObject& server, const std::vector<std::string>& words) {
     std::vector<Variant> values;
     for (size_t i = 1; i < words.size(); ++i) {
@@ -125,7 +115,7 @@ int main(int argc, char** argv) {
             uint16_t port = 0;
             RpcParseEndpoint(connect, host, port);
             TRpcClientOptions options;
-            if (!secretFile.empty()) options.Secret = ReadSecretFile(secretFile);
+            if (!secretFile.empty()) options.Secret = RpcReadSecretFile(secretFile);
             else if (const char* s = std::getenv("REPORTCOUNTER_SECRET")) options.Secret = s;
             server = RpcConnectObject(host, port, rcs::kServerClassName, options);
         } else {

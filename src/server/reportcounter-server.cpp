@@ -8,7 +8,6 @@
 
 #include "environment/KOLTAGeneratorU.h"
 #include "platform/core/SysUtils.h"
-#include "platform/system/Registry.h"
 #include "server/ReportCounterDaemon.h"
 
 using namespace plat;
@@ -29,20 +28,6 @@ int Usage(const char* message) {
                  "  Serves the application server of the installation in DIR (its OrreryS.ini and Data/).\n"
                  "  Default listen address: 127.0.0.1 and the ServerPort of OrreryS.ini.\n");
     return 2;
-}
-
-// The installation the registry names, so the log goes through the environment's writer exactly
-// when that writer logs into this installation.
-std::string RegistryInstallation() {
-    TRegistry reg;
-    reg.RootKey = HKEY_LOCAL_MACHINE;
-    std::string folder;
-    if (reg.OpenKeyReadOnly("\\Software\\QMB\\Orrery")) {
-        folder = Trim(reg.ReadString("ServerPath"));
-        if (folder.empty()) folder = Trim(reg.ReadString("ClientPath"));
-    }
-    if (!folder.empty() && folder.back() != '/') folder += '/';
-    return folder;
 }
 
 int ParseSeconds(const char* text, const char* option) {
@@ -87,15 +72,16 @@ int main(int argc, char** argv) {
         if (idle) settings.IdleTimeoutSec = idle;
         if (read) settings.ReadTimeoutSec = read;
 
-        const bool fileLog = RegistryInstallation() == settings.InstallDir;
+        // The log goes into the installation served (its Log/ folder), whichever the registry names.
         static std::mutex logLock;
-        auto log = [fileLog](const std::string& line) {
+        const std::string logBase = settings.InstallDir;
+        auto log = [logBase](const std::string& line) {
             {
                 std::lock_guard<std::mutex> guard(logLock);
                 std::fprintf(stderr, "[%s] %s\n", FormatDateTime("yyyy/mm/dd hh:nn:ss:zzz", Now()).c_str(),
                              line.c_str());
             }
-            if (fileLog) qm::WriteLog("ReportCounterS", line, "D");
+            qm::WriteLog(logBase, "ReportCounterS", line, "D");
         };
         auto context = rcs::MakeServerContext(settings, log);
         // Opening one store connection up front creates and migrates the store before anyone

@@ -1,5 +1,9 @@
 #include "platform/net/RpcClient.h"
 
+#include <cerrno>
+#include <fstream>
+#include <sstream>
+
 namespace plat {
 
 std::shared_ptr<TRpcConnection> TRpcConnection::Open(const std::string& host, uint16_t port,
@@ -151,6 +155,16 @@ TRemoteAutoObject::TRemoteAutoObject(std::shared_ptr<TRpcConnection> connection)
 
 Variant TRemoteAutoObject::DoInvoke(const std::string& name, TInvokeKind kind, TVarArgs args) {
     return fConnection->Invoke(name, kind, args);
+}
+
+std::string RpcReadSecretFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw EInOutError("cannot read the shared-secret file " + path, errno);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    std::string secret = ss.str();
+    while (!secret.empty() && (secret.back() == '\n' || secret.back() == '\r')) secret.pop_back();
+    return secret;
 }
 
 TAutoObjectPtr RpcConnectObject(const std::string& host, uint16_t port, const std::string& serverName,

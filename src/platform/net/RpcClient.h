@@ -74,6 +74,10 @@ private:
     std::shared_ptr<TRpcConnection> fConnection;
 };
 
+// A shared-secret file: its contents without the trailing line ends. Raises EInOutError naming the
+// file when it cannot be read.
+std::string RpcReadSecretFile(const std::string& path);
+
 TAutoObjectPtr RpcConnectObject(const std::string& host, uint16_t port, const std::string& serverName,
                                 const TRpcClientOptions& options = {});
 

@@ -325,3 +325,22 @@ TEST_F(DaemonTest, CommandLineClientRunsCommandsOnOneConnection) {
     EXPECT_EQ(badJson.ExitCode, 1);
     EXPECT_NE(badJson.Err.find("argument 1 of LoadTable is not the JSON form of a value"), std::string::npos) << badJson.Err;
 }
+
+TEST_F(DaemonTest, LogsIntoTheInstallationItServes) {
+    // The registry names no installation at all: the log still lands in the one served.
+    const std::string registry = install.Path("registry.ini");
+    std::ofstream(registry) << "";
+    ::setenv("XQ_REGISTRY", registry.c_str(), 1);
+    {
+        rcstest::TDaemonProcess daemon(install.Dir());
+        auto s = RpcConnectObject("127.0.0.1", daemon.Port(), kServer);
+        Variant missing = VarArrayOf({Variant("Nope"), Variant("U001"), Variant("XQTR37")});
+        EXPECT_NE(s->Call("DeleteConTable", {Ref(missing)}).AsString(), "");
+    }
+    ::unsetenv("XQ_REGISTRY");
+    std::string log;
+    for (const auto& entry : rcstest::fs::directory_iterator(install.Path("Log")))
+        if (entry.path().filename().string().rfind("Alert_ReportCounterS_", 0) == 0) log += rcstest::Slurp(entry.path());
+    EXPECT_NE(log.find("listening on 127.0.0.1:"), std::string::npos) << log;
+    EXPECT_NE(log.find("DeleteConTable: no scheme named \"Nope\""), std::string::npos) << log;
+}
