@@ -297,12 +297,13 @@ const char* const kDefaultHints[] = {"用户自定输入方式", "区间选择-�
                                      "区间选择-截止信息", "区间选择-截止信息开窗", "多选-己选择的信息",
                                      "多选-信息开窗",     "多选-删除一笔信息",     "多选-删除己选信息"};
 
-// The children carry their role names, so code that knows the panel only by class name (the code
-// converter, the localised base form, colour keys) finds them with FindComponent.
+// The children stay unnamed as components: a language package element named like one of them
+// ("btnDelete", "ListBox") means a component of the form, and the package reader walks into
+// every component's owned ones. Code that knows the panel by class name finds them by class
+// (its list view, its three lookup buttons).
 template <class T>
-T* Child(TSelectPanel* panel, TWinControl* parent, const char* name) {
+T* Child(TSelectPanel* panel, TWinControl* parent) {
     T* c = CreateObject<T>(panel);
-    c->SetName(name);
     c->SetParent(parent);
     c->SetParentFont(true);
     return c;
@@ -316,25 +317,25 @@ TSelectPanel::TSelectPanel(TComponent* owner)
       fChildHints(std::make_unique<TStringList>()) {
     fWidth = 353;
     fHeight = 45;
-    chkRange = Child<TKivCheckBox>(this, this, "chkRange");
+    chkRange = Child<TKivCheckBox>(this, this);
     chkRange->SetCaption("区间选择");
     chkRange->OnClick = TNotifyEvent::Of<&TSelectPanel::RangeClick>(this);
-    pnlRange = Child<TPanel>(this, this, "pnlRange");
-    pnlList = Child<TPanel>(this, this, "pnlList");
+    pnlRange = Child<TPanel>(this, this);
+    pnlList = Child<TPanel>(this, this);
     for (TPanel** p : {&pnlRange, &pnlList}) {
         (*p)->SetBevelOuter(bvNone);
         (*p)->SetBevelInner(bvNone);
         (*p)->SetCaption(" ");
     }
-    lblBegin = Child<TLabel>(this, pnlRange, "lblBegin");
-    edBegin = Child<TKivMaskEdit>(this, pnlRange, "edBegin");
+    lblBegin = Child<TLabel>(this, pnlRange);
+    edBegin = Child<TKivMaskEdit>(this, pnlRange);
     edBegin->SetHeight(24);
-    btnBegin = Child<TF2Button>(this, pnlRange, "btnBegin");
-    lblFinal = Child<TLabel>(this, pnlRange, "lblFinal");
-    edFinal = Child<TKivMaskEdit>(this, pnlRange, "edFinal");
+    btnBegin = Child<TF2Button>(this, pnlRange);
+    lblFinal = Child<TLabel>(this, pnlRange);
+    edFinal = Child<TKivMaskEdit>(this, pnlRange);
     edFinal->SetHeight(edBegin->Height());
-    btnFinal = Child<TF2Button>(this, pnlRange, "btnFinal");
-    ListBox = Child<TKivListView>(this, pnlList, "ListBox");
+    btnFinal = Child<TF2Button>(this, pnlRange);
+    ListBox = Child<TKivListView>(this, pnlList);
     ListBox->SetViewStyle(vsReport);
     ListBox->SetShowColumnHeaders(false);
     ListBox->SetMultiSelect(true);
@@ -342,9 +343,9 @@ TSelectPanel::TSelectPanel(TComponent* owner)
     ListBox->SetReadOnly(true);
     ListBox->SetHideSelection(false);
     ListBox->SetCursor(crHandPoint);
-    btnList = Child<TF2Button>(this, pnlList, "btnList");
-    btnDelete = Child<TGSpeedButton>(this, pnlList, "btnDelete");
-    btnClear = Child<TGSpeedButton>(this, pnlList, "btnClear");
+    btnList = Child<TF2Button>(this, pnlList);
+    btnDelete = Child<TGSpeedButton>(this, pnlList);
+    btnClear = Child<TGSpeedButton>(this, pnlList);
     for (TF2Button* b : {btnBegin, btnFinal, btnList}) {
         b->SetFlat(true);
         b->SetBounds(0, 0, 23, 23);

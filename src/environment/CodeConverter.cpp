@@ -228,7 +228,12 @@ void TCodeConverter::ConvertComponent(TComponent* c, bool deep) {
         if (texts) {
             for (const char* name : {"ChildHints", "BeginWords", "FinalWords"}) ConvertStringsProp(c, name, false);
             ConvertStringProp(c, "HintWord");
-            ConvertListView(c->FindComponent("ListBox"));
+            // Its inner list view, the only list view it owns (the panel's parts are unnamed).
+            for (TComponent* part : c->ComponentList())
+                if (part->InheritsFrom("TCustomListView")) {
+                    ConvertListView(part);
+                    break;
+                }
         }
     } else if (c->InheritsFrom("TCustomComboBox")) {
         if (const TPropInfo* p = AnyProp(c, "Style"); p && p->SetOrd && p->GetOrd) {

@@ -107,7 +107,9 @@ void TQMForm::FormCreate(TObject*) {
         } else if (c->InheritsFrom("TSpeedButton") || c->InheritsFrom("TGSpeedButton") || c->InheritsFrom("TBitBtn")) {
             TreatButton(c);
         } else if (c->InheritsFrom("TSelectPanel")) {
-            for (const char* name : {"btnBegin", "btnFinal", "btnList"}) TreatButton(c->FindComponent(name));
+            // Its three lookup buttons: the lookup-button class among its (unnamed) parts.
+            for (TComponent* part : c->ComponentList())
+                if (part->InheritsFrom("TF2Button")) TreatButton(part);
         }
     }
 }

@@ -7,6 +7,7 @@
 #include "environment/fixtures/Installation.h"
 #include "platform/forms/Dialogs.h"
 #include "platform/widgets/ComCtrls.h"
+#include "platform/widgets/AlignGrid.h"
 #include "platform/widgets/DBCtrls.h"
 #include "platform/widgets/Grids.h"
 #include "platform/widgets/ListView.h"
@@ -295,6 +296,34 @@ TEST(DisabledGlyph, PixelByPixel) {
     SetSysColor(COLOR_BTNFACE, saved[0]);
     SetSysColor(COLOR_BTNHIGHLIGHT, saved[1]);
     SetSysColor(COLOR_BTNSHADOW, saved[2]);
+}
+
+}  // namespace
+
+namespace {
+
+// The align grid, deep only: cell texts and hints, every font it keeps, its editors' item lists.
+TEST_F(Converter, KindTwoAlignGridDeep) {
+    Ini("OrreryC.ini", "[CodePage]\nUICodePage=950\n");
+    auto* grid = Add<TStringAlignGrid>("sgaA");
+    grid->SetCells(1, 1, "费用");
+    grid->SetCellHint(2, 1, "预算");
+    std::vector<TFont*> fonts = {grid->CellFont(1, 1), grid->ColFont(2), grid->RowFont(1), grid->FixedColFont(0),
+                                 grid->FixedRowFont(0)};
+    TStrings* editors[] = {grid->CellEditor(1, 2)->Items(), grid->ColEditor(3)->Items(), grid->RowEditor(3)->Items()};
+    for (TStrings* items : editors) items->SetText("费用\n预算\n");
+    TCodeConverter* cc = Make();
+    cc->ConvertForm(form, false);
+    EXPECT_EQ(grid->Cells(1, 1), "费用");
+    EXPECT_EQ(grid->CellHint(2, 1), "预算");
+    cc->ConvertForm(form, true);
+    EXPECT_EQ(grid->Cells(1, 1), "費用");
+    EXPECT_EQ(grid->CellHint(2, 1), "預算");
+    for (TFont* f : fonts) {
+        EXPECT_EQ(f->Name(), "SimSun");
+        EXPECT_EQ(f->Charset(), 136);
+    }
+    for (TStrings* items : editors) EXPECT_EQ(items->Text(), "費用\r\n預算\r\n");
 }
 
 }  // namespace
