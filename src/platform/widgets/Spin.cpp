@@ -42,6 +42,7 @@ void TSpinButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y
     TWinControl::MouseDown(button, shift, x, y);
     if (!w.Target || button != mbLeft || !fEnabled) return;
     fPressedHalf = y < fHeight / 2 ? 1 : -1;
+    Invalidate();
     if (fFocusControl && fFocusControl->TabStop() && fFocusControl->CanFocus() && !fFocusControl->Focused())
         fFocusControl->SetFocus();
     else if (fTabStop && CanFocus() && !Focused())
@@ -51,6 +52,7 @@ void TSpinButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y
 void TSpinButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
     int half = fPressedHalf;
     fPressedHalf = 0;
+    if (half != 0) Invalidate();
     TComponentWatch w(this);
     TWinControl::MouseUp(button, shift, x, y);
     if (!w.Target || button != mbLeft || half == 0 || !ClientRect().Contains({x, y})) return;

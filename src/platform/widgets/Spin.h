@@ -21,6 +21,8 @@ class TSpinButton : public TWinControl {
 
     TWinControl* FocusControl() const { return fFocusControl; }
     void SetFocusControl(TWinControl* c);
+    // The half held down by the left button (1 up, -1 down, 0 none), for the pressed look.
+    int PressedHalf() const { return fPressedHalf; }
     TNotifyEvent OnUpClick, OnDownClick;
 
 protected:
