@@ -288,3 +288,35 @@ TEST_F(LangPackage, FactoryChoosesTheReaderByClass) {
 }
 
 }  // namespace
+
+namespace {
+
+struct TOpenCloseLog : TObject {
+    std::vector<std::string> Log;
+    void BeforeOpen(TObject*) { Log.push_back("before open"); }
+    void AfterOpen(TObject*) { Log.push_back("after open"); }
+    void BeforeClose(TObject*) { Log.push_back("before close"); }
+    void AfterClose(TObject*) { Log.push_back("after close"); }
+};
+
+// The four notifications around opening and closing; a failed open raises only the first.
+TEST_F(LangPackage, OpenAndCloseNotifications) {
+    auto* lc = CreateObject<TQmLangController>(form);
+    TOpenCloseLog log;
+    lc->BeforeOpen = TNotifyEvent::Of<&TOpenCloseLog::BeforeOpen>(&log);
+    lc->AfterOpen = TNotifyEvent::Of<&TOpenCloseLog::AfterOpen>(&log);
+    lc->BeforeClose = TNotifyEvent::Of<&TOpenCloseLog::BeforeClose>(&log);
+    lc->AfterClose = TNotifyEvent::Of<&TOpenCloseLog::AfterClose>(&log);
+    lc->XMLText()->SetText("<R/>");
+    EXPECT_TRUE(log.Log.empty());  // closed already: nothing to close
+    lc->SetActive(true);
+    lc->SetActive(true);  // no change, no notification
+    lc->XMLText()->SetText("<R><A/></R>");  // a new text closes
+    EXPECT_EQ(log.Log, (std::vector<std::string>{"before open", "after open", "before close", "after close"}));
+    log.Log.clear();
+    lc->XMLText()->SetText("<R>");
+    EXPECT_THROW(lc->SetActive(true), LanguageControllerError);
+    EXPECT_EQ(log.Log, std::vector<std::string>{"before open"});
+}
+
+}  // namespace
