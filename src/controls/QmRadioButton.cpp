@@ -1,6 +1,7 @@
 #include "controls/QmRadioButton.h"
 
 #include "platform/forms/Messages.h"
+#include "platform/forms/WidgetSet.h"
 #include "platform/graphics/Canvas.h"
 
 using namespace plat;
@@ -18,6 +19,18 @@ PLAT_REGISTER_CLASS(TQmRadioButton, TButtonControl) {
     b.Message(CM_DIALOGCHAR, &Self::CMDialogChar);
     b.Message(CM_CTL3DCHANGED, &Self::CMCtl3DChanged);
 }
+
+namespace {
+// Shown as the system's radio button (the circle), its caption painted over it by Paint; for as
+// long as the library is loaded.
+struct TNativeRadioLook {
+    TNativeRadioLook() {
+        RegisterNativeLook(TQmRadioButton::StaticClass(), TNativeLook::RadioButton,
+                           [](TControl& c, TCanvas& canvas) { static_cast<TQmRadioButton&>(c).Paint(canvas); });
+    }
+    ~TNativeRadioLook() { UnregisterNativeLook(TQmRadioButton::StaticClass()); }
+} gNativeRadioLook;
+}  // namespace
 
 TQmRadioButton::TQmRadioButton(TComponent* owner) : TButtonControl(owner) {
     fWidth = 113;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/forms/DfmReader.h"
+#include "platform/graphics/Canvas.h"
 
 namespace plat {
 
@@ -87,6 +88,11 @@ TCustomForm::TCustomForm(TComponent* owner, int) : TCustomForm(owner) { fCreateN
 TCustomForm::~TCustomForm() {
     Screen->RemoveForm(this);
     if (Application->MainForm() == this) Application->SetMainForm(nullptr);
+}
+
+TCanvas* TCustomForm::Canvas() {
+    if (!fCanvas) fCanvas = std::make_unique<TCanvas>();
+    return fCanvas.get();
 }
 
 void TCustomForm::AfterConstruction() {

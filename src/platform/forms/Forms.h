@@ -108,6 +108,9 @@ class TCustomForm : public TCustomControl {
 
     TRect ClientRect() const override;
     TPoint ClientOrigin() const override;
+    // What OnPaint handlers draw on: while a presentation paints the window, the client area
+    // (the background already in the form's colour). Outside painting it has no surface.
+    TCanvas* Canvas();
 
     TNotifyEvent OnCreate, OnDestroy, OnShow, OnHide, OnActivate, OnDeactivate, OnPaint;
     TCloseEvent OnClose;
@@ -153,6 +156,7 @@ protected:
     bool fPositioned = false;
     bool fCreateNew = false;
     int fFocusCount = 0;
+    std::unique_ptr<TCanvas> fCanvas;
     friend class TScreen;
 };
 

@@ -20,6 +20,24 @@ std::unique_ptr<TWidgetPeer> TWidgetSet::CreatePeer(TWinControl* control) {
 }
 
 namespace {
+std::map<const TClassInfo*, TNativeLookEntry>& NativeLooks() {
+    static std::map<const TClassInfo*, TNativeLookEntry> m;
+    return m;
+}
+}  // namespace
+
+void RegisterNativeLook(const TClassInfo& cls, TNativeLook look, TPaintOver paintOver) {
+    NativeLooks()[&cls] = TNativeLookEntry{look, std::move(paintOver)};
+}
+
+void UnregisterNativeLook(const TClassInfo& cls) { NativeLooks().erase(&cls); }
+
+const TNativeLookEntry* NativeLookOf(const TClassInfo& cls) {
+    auto it = NativeLooks().find(&cls);
+    return it == NativeLooks().end() ? nullptr : &it->second;
+}
+
+namespace {
 std::unique_ptr<TWidgetSet>& Current() {
     static std::unique_ptr<TWidgetSet> ws;
     return ws;

@@ -20,6 +20,7 @@ class TControl;
 class TWinControl;
 class TCustomForm;
 class TFont;
+class TCanvas;
 
 // What changed in a control, so a peer can refresh just that.
 enum class TPeerChange {
@@ -80,6 +81,22 @@ public:
 private:
     std::map<const TClassInfo*, TPeerFactory> fPeerClasses;
 };
+
+// Native looks. A control library that knows no presentation may ask for a class to be shown like
+// one of the standard controls (the presentation's native widget), with the class's own drawing
+// over it: `paintOver` runs on a canvas covering the client area after the native widget drew
+// (the radio button of the option controls paints its caption over the system's circle). The
+// nearest registered ancestor class wins; a library unregisters when it unloads.
+enum class TNativeLook { None, RadioButton };
+using TPaintOver = std::function<void(TControl& control, TCanvas& canvas)>;
+struct TNativeLookEntry {
+    TNativeLook Look = TNativeLook::None;
+    TPaintOver PaintOver;
+};
+void RegisterNativeLook(const TClassInfo& cls, TNativeLook look, TPaintOver paintOver = {});
+void UnregisterNativeLook(const TClassInfo& cls);
+// The entry registered for the class itself (nullptr: none); presentations walk the class chain.
+const TNativeLookEntry* NativeLookOf(const TClassInfo& cls);
 
 // The installed widgetset (the headless one unless another was installed).
 TWidgetSet& WidgetSet();

@@ -15,11 +15,15 @@ QRgb ToQRgb(TColor c) { return qRgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF)
 }  // namespace
 
 TColor TQtPaintEngine::GetPixel(int x, int y) const {
+    x -= fOrigin.X;
+    y -= fOrigin.Y;
     if (x < 0 || y < 0 || x >= fImage->width() || y >= fImage->height()) return CLR_INVALID;
     return FromQRgb(fImage->pixel(x, y));
 }
 
 void TQtPaintEngine::SetPixel(int x, int y, TColor rgb) {
+    x -= fOrigin.X;
+    y -= fOrigin.Y;
     if (x < 0 || y < 0 || x >= fImage->width() || y >= fImage->height()) return;
     fImage->setPixel(x, y, ToQRgb(rgb));
 }
@@ -30,12 +34,13 @@ void TQtPaintEngine::FillRect(const TRect& r, TColor rgb, int rop2) {
         return;
     }
     QPainter p(fImage);
-    p.fillRect(QRect(r.Left, r.Top, r.Width(), r.Height()), QColor(ToQRgb(rgb)));
+    p.fillRect(QRect(r.Left - fOrigin.X, r.Top - fOrigin.Y, r.Width(), r.Height()), QColor(ToQRgb(rgb)));
 }
 
 void TQtPaintEngine::DrawTextRun(const TTextRun& run) {
     if (!run.Font) return;
     QPainter p(fImage);
+    p.translate(-fOrigin.X, -fOrigin.Y);
     p.setClipRect(QRect(run.Clip.Left, run.Clip.Top, run.Clip.Width(), run.Clip.Height()));
     QFont f = QtFont(*run.Font);
     if (run.PrefixIndex < 0) {

@@ -16,6 +16,8 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QMouseEvent>
+#include <QScrollBar>
+#include <QStyleOptionButton>
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
@@ -26,8 +28,10 @@
 
 #include <map>
 
+#include "platform/qt/QtOwnerDraw.h"
 #include "platform/qt/QtPaint.h"
 #include "platform/qt/QtProperties.h"
+#include "platform/widgets/AlignGrid.h"
 #include "platform/widgets/Animate.h"
 #include "platform/widgets/Buttons.h"
 #include "platform/widgets/ComCtrls.h"
@@ -52,12 +56,27 @@ std::map<const TClassInfo*, TQtPeerKind>& PeerKinds() {
     return m;
 }
 
+// The Qt kind registered for the class or, from a control library that knows no Qt, the native
+// look it asked for (forms/WidgetSet.h); nearest class first.
 TQtPeerKind PeerKindFor(const TClassInfo& cls) {
     for (auto* c = &cls; c; c = c->Parent) {
         auto it = PeerKinds().find(c);
         if (it != PeerKinds().end()) return it->second;
+        if (const TNativeLookEntry* look = NativeLookOf(*c); look && look->Look == TNativeLook::RadioButton)
+            return TQtPeerKind::RadioButton;
     }
     return TQtPeerKind::Generic;
+}
+
+// What draws over a native widget: the nearest of the class's own paint-over (a native look) and
+// a painter registered here.
+TQtPainter OverPainterFor(const TClassInfo& cls) {
+    for (auto* c = &cls; c; c = c->Parent) {
+        if (const TNativeLookEntry* look = NativeLookOf(*c); look && look->PaintOver) return look->PaintOver;
+        auto it = Painters().find(c);
+        if (it != Painters().end()) return it->second;
+    }
+    return {};
 }
 
 QString QStr(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
@@ -187,6 +206,55 @@ void PaintLabel(TControl& ctl, TCanvas& canvas) {
     else flags |= DT_SINGLELINE | (label.Layout() == tlCenter ? DT_VCENTER : label.Layout() == tlBottom ? DT_BOTTOM : 0);
     if (!label.ShowAccelChar()) flags |= DT_NOPREFIX;
     canvas.DrawText(label.Caption(), r, flags);
+}
+
+// The caption of a radio button, drawn over the native circle: beside it where the style puts a
+// radio button's text (on the left with taLeftJustify), grey when disabled, a focus rectangle
+// around it while focused.
+void PaintRadioCaption(TControl& ctl, TCanvas& canvas) {
+    auto& rb = static_cast<TRadioButton&>(ctl);
+    QStyleOptionButton opt;
+    opt.rect = QRect(0, 0, ctl.Width(), ctl.Height());
+    opt.direction = rb.Alignment() == taLeftJustify ? Qt::RightToLeft : Qt::LeftToRight;
+    QRect text = QApplication::style()->subElementRect(QStyle::SE_RadioButtonContents, &opt, nullptr);
+    TRect r{text.left(), 0, text.left() + text.width(), ctl.Height()};
+    canvas.SetFont(ctl.Font());
+    if (!ctl.Enabled()) canvas.Font()->SetColor(clGrayText);
+    canvas.Brush()->SetStyle(bsClear);
+    unsigned flags = rb.WordWrap() ? DT_WORDBREAK : DT_SINGLELINE | DT_VCENTER;
+    canvas.DrawText(ctl.Caption(), r, flags);
+    if (rb.Focused()) {
+        TRect calc = r;
+        canvas.DrawText(ctl.Caption(), calc, flags | DT_CALCRECT);
+        int top = rb.WordWrap() ? r.Top : r.Top + (r.Height() - calc.Height()) / 2;
+        canvas.Brush()->SetStyle(bsSolid);
+        canvas.Brush()->SetColor(ctl.Color());
+        canvas.DrawFocusRect({calc.Left - 1, top - 1, std::min(calc.Right + 1, r.Right), top + calc.Height() + 1});
+    }
+}
+
+// A form's window: the background in the form's colour, the form's own Paint, then OnPaint on the
+// form's Canvas, which covers the same picture while the handler runs.
+void PaintForm(TControl& ctl, TCanvas& canvas) {
+    auto& form = static_cast<TCustomForm&>(ctl);
+    canvas.Brush()->SetStyle(bsSolid);
+    canvas.Brush()->SetColor(form.Color());
+    canvas.FillRect({0, 0, form.ClientWidth(), form.ClientHeight()});
+    form.Paint(canvas);
+    auto* engine = dynamic_cast<TQtPaintEngine*>(canvas.Engine());
+    if (!form.OnPaint.Assigned() || !engine) return;
+    TCanvas* own = form.Canvas();
+    own->SetEngine(std::make_unique<TQtPaintEngine>(engine->Image(), engine->Origin()));
+    own->ResetClipRect();
+    own->SetFont(form.Font());
+    own->Brush()->SetStyle(bsSolid);
+    own->Brush()->SetColor(form.Color());
+    try {
+        form.OnPaint(&form);
+    } catch (const std::exception&) {
+        // A failing handler leaves the picture as far as it got; a paint event carries nothing back.
+    }
+    own->SetEngine(nullptr);
 }
 
 // The default drawing of a group box: an etched frame with the caption set into its top line.
@@ -336,6 +404,60 @@ protected:
     }
 };
 
+// A radio button: the style draws the circle, the model's canvas the caption over it (the
+// class's paint-over, else the painter registered for it).
+class XqRadioButton : public QRadioButton {
+public:
+    XqRadioButton() { setAutoExclusive(false); }  // the model unchecks the others
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        TWinControl* c = QtControlOf(this);
+        if (!c) return;
+        QImage img(size(), QImage::Format_RGB32);
+        img.fill(QtColor(c->Color()));
+        {
+            QPainter p(&img);
+            QStyleOptionButton opt;
+            initStyleOption(&opt);
+            opt.text.clear();
+            opt.icon = QIcon();
+            opt.state &= ~QStyle::State_HasFocus;  // the caption's focus rectangle is the model's
+            auto* rb = dynamic_cast<TRadioButton*>(c);
+            opt.direction = rb && rb->Alignment() == taLeftJustify ? Qt::RightToLeft : Qt::LeftToRight;
+            style()->drawControl(QStyle::CE_RadioButton, &opt, &p, this);
+        }
+        if (TQtPainter over = OverPainterFor(*c->ClassType())) {
+            TCanvas canvas(std::make_unique<TQtPaintEngine>(&img));
+            canvas.SetFont(c->Font());
+            canvas.Brush()->SetColor(c->Color());
+            try {
+                over(*c, canvas);
+            } catch (const std::exception&) {
+                // Nothing to carry a failure back to from a paint event; the native part stays.
+            }
+        }
+        QPainter p(this);
+        p.drawImage(0, 0, img);
+    }
+};
+
+// A combo box: in the owner-drawn styles its face shows the selected item as the model draws it.
+class XqComboBox : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+
+protected:
+    void paintEvent(QPaintEvent* e) override {
+        auto* m = dynamic_cast<TCustomComboBox*>(QtControlOf(this));
+        if (!m || !IsOwnerDrawn(m)) {
+            QComboBox::paintEvent(e);
+            return;
+        }
+        PaintOwnerDrawnComboFace(this, *m);
+    }
+};
+
 void DrainModelQueue();
 
 // ---- Peers ---------------------------------------------------------------------------------
@@ -348,14 +470,10 @@ public:
             case TQtPeerKind::Edit: w = new QLineEdit(); break;
             case TQtPeerKind::Button: w = new QPushButton(); break;
             case TQtPeerKind::CheckBox: w = new QCheckBox(); break;
-            case TQtPeerKind::RadioButton: {
-                auto* r = new QRadioButton();
-                r->setAutoExclusive(false);  // the model unchecks the others
-                w = r;
-                break;
-            }
+            case TQtPeerKind::RadioButton: w = new XqRadioButton(); break;
             case TQtPeerKind::ComboBox: {
-                auto* cb = new QComboBox();
+                auto* cb = new XqComboBox();
+                cb->setItemDelegate(new TQtItemDelegate(c->Handle(), cb));
                 // A choice in the native list is the user's choice in the model.
                 HWND h = c->Handle();
                 QObject::connect(cb, &QComboBox::activated, cb, [h](int index) {
@@ -365,7 +483,20 @@ public:
                 w = cb;
                 break;
             }
-            case TQtPeerKind::ListBox: w = new QListWidget(); break;
+            case TQtPeerKind::ListBox: {
+                auto* list = new QListWidget();
+                // Rows as high as the model's, scrolled a row at a time, so the row under the
+                // pointer is the one the model finds there (its client area is the viewport).
+                list->setItemDelegate(new TQtItemDelegate(c->Handle(), list));
+                list->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+                HWND h = c->Handle();
+                QObject::connect(list->verticalScrollBar(), &QScrollBar::valueChanged, list, [h](int top) {
+                    auto* m = dynamic_cast<TCustomListBox*>(FindControl(h));
+                    if (m && m->TopIndex() != top) m->SetTopIndex(top);
+                });
+                w = list;
+                break;
+            }
             case TQtPeerKind::Memo: {
                 auto* m = new QPlainTextEdit();
                 m->viewport()->setFocusPolicy(Qt::NoFocus);
@@ -588,6 +719,8 @@ public:
             }
             bool editable = m->Style() == csSimple || m->Style() == csDropDown;
             if (combo->isEditable() != editable) combo->setEditable(editable);
+            if (auto* view = qobject_cast<QListView*>(combo->view()))
+                view->setUniformItemSizes(m->Style() != csOwnerDrawVariable);
             combo->setCurrentIndex(m->ItemIndex());
             if (editable && combo->lineEdit()) {
                 combo->lineEdit()->setFocusPolicy(Qt::NoFocus);
@@ -607,6 +740,16 @@ public:
             list->setSelectionMode(m->MultiSelect() ? QAbstractItemView::MultiSelection : QAbstractItemView::SingleSelection);
             for (int i = 0; i < list->count(); ++i) list->item(i)->setSelected(m->Selected(i));
             list->setCurrentRow(m->ItemIndex(), QItemSelectionModel::NoUpdate);
+            bool uniform = m->Style() != lbOwnerDrawVariable;
+            if (list->uniformItemSizes() != uniform) list->setUniformItemSizes(uniform);
+            // Heights may have changed with the style, ItemHeight or the measuring handler.
+            list->doItemsLayout();
+            QScrollBar* bar = list->verticalScrollBar();
+            if (bar->value() != m->TopIndex()) {
+                QSignalBlocker quiet(bar);
+                bar->setValue(m->TopIndex());
+            }
+            list->viewport()->update();
         } else if (auto* memo = qobject_cast<QPlainTextEdit*>(fWidget.data())) {
             QString t = QStr(c->Text());
             if (memo->toPlainText() != t) memo->setPlainText(t);
@@ -742,6 +885,9 @@ protected:
                 auto* me = static_cast<QMouseEvent*>(e);
                 if (e->type() == QEvent::MouseMove && me->buttons() == Qt::NoButton) return false;
                 QPoint p = shown->mapFromGlobal(me->globalPosition().toPoint());
+                // A list box's client area is its view, inside the frame.
+                if (auto* list = qobject_cast<QListWidget*>(shown))
+                    p = list->viewport()->mapFromGlobal(me->globalPosition().toPoint());
                 TControl* target = c;
                 if (TControl* g = GraphicChildAt(c, p)) {
                     target = g;
@@ -775,9 +921,21 @@ protected:
                 TControl* target = c;
                 if (TControl* g = GraphicChildAt(c, p)) target = g;
                 std::string hint = ShortHint(target->Hint());
+                QRect area;  // where the tip stays; leaving it hides the tip
+                if (auto* grid = dynamic_cast<TStringAlignGrid*>(target)) {
+                    // Over a cell, that cell's hint (its own or the grid's, as OnShowHintCell
+                    // leaves it); moving to another cell asks again.
+                    TGridCoord cell = grid->MouseCoord(p.x(), p.y());
+                    if (cell.X >= 0 && cell.Y >= 0) {
+                        std::string cellHint;
+                        hint = grid->HintForCell(cell.X, cell.Y, cellHint) ? ShortHint(cellHint) : std::string();
+                        TRect r = grid->CellRect(cell.X, cell.Y);
+                        area = QRect(r.Left, r.Top, r.Width(), r.Height());
+                    }
+                }
                 if (Application->ShowHint() && target->ShowHint() && !hint.empty()) {
                     QToolTip::setFont(QtFont(*Screen->HintFont()));
-                    QToolTip::showText(he->globalPos(), QStr(hint), shown, QRect(), Application->HintHidePause());
+                    QToolTip::showText(he->globalPos(), QStr(hint), shown, area, Application->HintHidePause());
                 } else {
                     QToolTip::hideText();
                 }
@@ -896,6 +1054,8 @@ TQtWidgetSet::TQtWidgetSet() : fImpl(new TImpl) {
     RegisterQtPeerKind(TBitBtn::StaticClass(), TQtPeerKind::Generic);
     RegisterQtPainter(TBitBtn::StaticClass(), [](TControl& c, TCanvas& cv) { static_cast<TBitBtn&>(c).Paint(cv); });
     RegisterQtPainter(TCustomLabel::StaticClass(), PaintLabel);
+    RegisterQtPainter(TRadioButton::StaticClass(), PaintRadioCaption);
+    RegisterQtPainter(TCustomForm::StaticClass(), PaintForm);
     InstallQtStandardPainters();
     InstallQtMenus();
     // One factory for every windowed control; the kind decides the widget.
