@@ -2,10 +2,13 @@
 // dialogs, and the disabled glyph to the pixel.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "environment/CodeConverter.h"
 #include "environment/QMForm.h"
 #include "environment/fixtures/Installation.h"
 #include "platform/forms/Dialogs.h"
+#include "platform/headless/HeadlessWidgetSet.h"
 #include "platform/widgets/ComCtrls.h"
 #include "platform/widgets/AlignGrid.h"
 #include "platform/widgets/DBCtrls.h"
@@ -111,6 +114,9 @@ TEST_F(Converter, KindFourOnABig5System) {
     auto* menu = Add<TPopupMenu>("pmA");
     TCodeConverter* cc = Make();
     ASSERT_EQ(cc->ConvertKind, 4);
+    THeadlessWidgetSet* ws = HeadlessWidgetSet();
+    ASSERT_NE(ws, nullptr);
+    ws->Log.clear();
     cc->ConvertForm(form, true);
     EXPECT_EQ(form->Caption(), "費用預算");
     EXPECT_EQ(lbl->Caption(), "费用");
@@ -123,7 +129,13 @@ TEST_F(Converter, KindFourOnABig5System) {
     EXPECT_EQ(simple->Style(), csSimple);
     EXPECT_EQ(lb->Style(), lbOwnerDrawFixed);
     EXPECT_TRUE(menu->OwnerDraw());
-    EXPECT_EQ(Screen->HintFont()->Charset(), 134);
+    // The screen's fonts for the kind, and the hint window made again so hints take them.
+    for (TFont* f : {Screen->HintFont(), Screen->IconFont(), Screen->MenuFont()}) {
+        EXPECT_EQ(f->Name(), "SimSun");
+        EXPECT_EQ(f->Charset(), 134);
+    }
+    EXPECT_EQ(std::count(ws->Log.begin(), ws->Log.end(), "hint window recreated"), 2);
+    EXPECT_TRUE(Application->ShowHint());
 }
 
 TEST_F(Converter, KindTwoConvertsTextsListsAndGrids) {
