@@ -270,6 +270,44 @@ TEST_F(MenusFixture, AnArrowButtonDropsDownItsOKMenuBelowItself) {
     EXPECT_EQ(shownAt, win->mapToGlobal(QPoint(b->Left(), b->Top() + b->Height())));
 }
 
+TEST_F(MenusFixture, AlignmentPlacesTheMenuByThePoint) {
+    QPoint point = QtScreenPoint(form, form->ClientToScreen({200, 100}));
+    ASSERT_EQ(point, QtWidgetOf(form)->mapToGlobal(QPoint(200, 100)));
+    struct Case {
+        TPopupAlignment alignment;
+        int widths;  // how many halves of the menu's width lie left of the point
+    } cases[] = {{paLeft, 0}, {paCenter, 1}, {paRight, 2}};
+    for (auto c : cases) {
+        form->pmOK->SetAlignment(c.alignment);
+        QRect shown;
+        WhenPopup([&shown](QMenu* m) {
+            shown = m->geometry();
+            QTest::keyClick(m, Qt::Key_Escape);
+        });
+        TPoint p = form->ClientToScreen({200, 100});
+        form->pmOK->Popup(p.X, p.Y);
+        EXPECT_EQ(shown.top(), point.y()) << c.alignment;
+        EXPECT_NEAR(shown.left(), point.x() - c.widths * shown.width() / 2, 1) << c.alignment;
+    }
+}
+
+// The module's option forms are modal: their menus take clicks all the same.
+TEST_F(MenusFixture, AMenuOfAModalFormTakesClicks) {
+    form->Hide();
+    bool ran = false;
+    QTimer::singleShot(20, [this, &ran] {
+        WhenPopup([this](QMenu* m) {
+            QTest::mouseClick(m, Qt::LeftButton, {}, m->actionGeometry(ActionOf(m, form->miOpen)).center());
+        });
+        QTest::mouseClick(QtWidgetOf(form->lvItems), Qt::RightButton, {}, QPoint(40, 30));
+        ran = true;
+        form->SetModalResult(mrOk);
+    });
+    EXPECT_EQ(form->ShowModal(), mrOk);
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(form->Log, std::vector<std::string>{"miOpen"});
+}
+
 // Owner-drawn menus measure and paint each item through the model's canvas.
 class TDrawer : public TComponent {
     PLAT_CLASS(TDrawer)
