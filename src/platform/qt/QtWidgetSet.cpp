@@ -505,6 +505,18 @@ public:
             }
             default: w = new XqPainted(nullptr); break;
         }
+        if (auto* anim = dynamic_cast<TAnimate*>(c)) {
+            // The model keeps no timer: an active animation moves on a frame every FrameInterval
+            // while Qt's loop runs (not while the program blocks in a call of its own).
+            auto* timer = new QTimer(w);
+            timer->setInterval(anim->FrameInterval());
+            HWND h = c->Handle();
+            QObject::connect(timer, &QTimer::timeout, w, [h] {
+                auto* a = dynamic_cast<TAnimate*>(FindControl(h));
+                if (a && a->Active() && a->Visible()) a->NextFrame();
+            });
+            timer->start();
+        }
         w->setProperty(HandleProperty, static_cast<uint>(c->Handle()));
         // Qt never moves the focus by itself: the model decides and the peer follows.
         w->setFocusPolicy(Qt::NoFocus);
@@ -699,7 +711,11 @@ public:
     void SyncState() {
         TWinControl* c = Control();
         QSignalBlocker block(fWidget.data());
-        if (auto* cb = qobject_cast<QCheckBox*>(fWidget.data())) {
+        if (auto* pb = qobject_cast<QPushButton*>(fWidget.data())) {
+            // A press the model no longer holds (a left-button up posted to end the capture, a
+            // release lost to a modal window) leaves no pressed look behind.
+            if (pb->isDown() && GetCaptureControl() != c) pb->setDown(false);
+        } else if (auto* cb = qobject_cast<QCheckBox*>(fWidget.data())) {
             if (auto* m = dynamic_cast<TCustomCheckBox*>(c))
                 cb->setCheckState(m->State() == cbChecked ? Qt::Checked
                                   : m->State() == cbGrayed ? Qt::PartiallyChecked
@@ -782,6 +798,13 @@ void SyncFocusedCaret() {
     TWinControl* f = FindFocusedControl();
     if (f && f->HandleAllocated())
         if (auto* p = dynamic_cast<TQtPeer*>(f->Peer())) p->SyncCaret();
+}
+
+// Every peer of the shown forms reads its control again (after input, after posted messages).
+void SyncShownForms() {
+    for (int i = 0; i < Screen->FormCount(); ++i)
+        if (Screen->Forms(i)->Visible()) SyncStates(Screen->Forms(i));
+    SyncFocusedCaret();
 }
 
 // A key as the platform delivers it (see PressKey): dialog key first, key down with the form's
@@ -949,9 +972,7 @@ protected:
 private:
     static void AfterInput() {
         DrainModelQueue();
-        for (int i = 0; i < Screen->FormCount(); ++i)
-            if (Screen->Forms(i)->Visible()) SyncStates(Screen->Forms(i));
-        SyncFocusedCaret();
+        SyncShownForms();
     }
 };
 
@@ -1068,7 +1089,9 @@ TQtWidgetSet::TQtWidgetSet() : fImpl(new TImpl) {
     fImpl->Drain = new QTimer(qApp);
     fImpl->Drain->setInterval(10);
     QObject::connect(fImpl->Drain, &QTimer::timeout, [] {
-        if (Application->PendingMessages()) DrainModelQueue();
+        if (!Application->PendingMessages()) return;
+        DrainModelQueue();
+        SyncShownForms();
     });
     fImpl->Drain->start();
 }

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QHelpEvent>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QListView>
 #include <QListWidget>
 #include <QRadioButton>
@@ -24,6 +25,7 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/qt/QtWidgetSet.h"
 #include "platform/widgets/AlignGrid.h"
+#include "platform/widgets/Animate.h"
 #include "platform/widgets/ListView.h"
 #include "platform/widgets/StdCtrls.h"
 
@@ -465,6 +467,42 @@ TEST_F(QtPeersFixture, TypingIntoAGridCellEditsItInPlace) {
     EXPECT_EQ(editor->text().toStdString(), "42");
     QTest::keyClick(KeyWidget(), Qt::Key_Return);
     EXPECT_EQ(grid->Cells(2, 1), "42");
+}
+
+// ---- Animation and a released press ----------------------------------------------------------
+
+// The wait window's animation plays in a real window: frames move on while Qt's loop runs and
+// stop with the animation.
+TEST_F(QtPeersFixture, AnActiveAnimationMovesOnInQtsLoop) {
+    auto* anim = Add<TAnimate>(20, 20, 16, 16);
+    anim->SetCommonAVI(aviFindFile);
+    form->Show();
+    int first = anim->CurrentFrame();
+    QImage before = QtWidgetOf(anim)->grab().toImage();
+    QTest::qWait(350);
+    EXPECT_EQ(anim->CurrentFrame(), first) << "not active yet";
+    anim->SetActive(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return anim->CurrentFrame() >= first + 2; }, 2000));
+    EXPECT_NE(QtWidgetOf(anim)->grab().toImage(), before);
+    anim->SetActive(false);
+    int stopped = anim->CurrentFrame();
+    QTest::qWait(350);
+    EXPECT_EQ(anim->CurrentFrame(), stopped);
+}
+
+// A left-button up posted to a pressed button (what the module does after a dialog interrupted
+// a press) ends the model's capture and the native pressed look.
+TEST_F(QtPeersFixture, APostedButtonUpReleasesThePress) {
+    auto* button = Add<TButton>(20, 20, 80, 26);
+    button->SetCaption("OK");
+    form->Show();
+    auto* pb = qobject_cast<QPushButton*>(QtWidgetOf(button));
+    ASSERT_NE(pb, nullptr);
+    QTest::mousePress(pb, Qt::LeftButton, {}, QPoint(10, 10));
+    ASSERT_EQ(GetCaptureControl(), button);
+    ASSERT_TRUE(pb->isDown());
+    PostMessage(button->Handle(), WM_LBUTTONUP, 0, MakeLParam(-5, -5));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return GetCaptureControl() == nullptr && !pb->isDown(); }, 2000));
 }
 
 // ---- A form's OnPaint ------------------------------------------------------------------------
