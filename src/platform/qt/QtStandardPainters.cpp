@@ -184,14 +184,20 @@ void PaintToolButton(TControl& ctl, TCanvas& canvas) {
     }
     bool flat = tb && tb->Flat();
     bool enabled = b.Enabled() && (!tb || tb->Enabled());
-    bool down = b.Down() || b.Marked();
+    bool checkedDown = b.Down() || b.Marked();
+    // Held by the left button: the face, or only the arrow part of a drop-down button.
+    bool arrowHeld = b.ArrowPressed();
+    bool held = b.ControlState().Contains(csClicked) && !arrowHeld;
+    bool down = checkedDown || held;
     bool dropDown = b.Style() == tbsDropDown;
     TRect face{0, 0, dropDown ? w - DropDownArrowWidth : w, h};
-    if (down) {
-        // A button held down shows a checkered lighter face.
+    if (checkedDown) {
+        // A button that stays down shows a checkered lighter face.
         for (int y = face.Top + 1; y < face.Bottom - 1; ++y)
             for (int x = face.Left + 1; x < face.Right - 1; ++x)
                 if (((x + y) & 1) == 0) canvas.SetPixels(x, y, clBtnHighlight);
+        Sunken(canvas, face);
+    } else if (held) {
         Sunken(canvas, face);
     } else if (!flat) {
         Frame3D(canvas, {face.Left, face.Top, face.Right, face.Bottom}, clBtnHighlight, cl3DDkShadow);
@@ -199,8 +205,10 @@ void PaintToolButton(TControl& ctl, TCanvas& canvas) {
     }
     if (dropDown) {
         TRect arrow{w - DropDownArrowWidth, 0, w, h};
-        if (!flat || down) Raised(canvas, arrow);
-        Arrow(canvas, arrow, false, 5, enabled ? clBtnText : clBtnShadow);
+        if (arrowHeld) Sunken(canvas, arrow);
+        else if (!flat || down) Raised(canvas, arrow);
+        int a = arrowHeld ? 1 : 0;
+        Arrow(canvas, OffsetRect(arrow, a, a), false, 5, enabled ? clBtnText : clBtnShadow);
     }
     int shift = down ? 1 : 0;
     // Image (from the bar's lists) and caption, stacked (or side by side in a List bar).

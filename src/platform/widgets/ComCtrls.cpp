@@ -558,7 +558,15 @@ void TToolButton::TextChanged() {
 
 void TToolButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
     fArrowPressed = button == mbLeft && fStyle == tbsDropDown && x >= fWidth - 12;
+    Invalidate();  // the pressed look
     TGraphicControl::MouseDown(button, shift, x, y);
+}
+
+void TToolButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+    // A release outside the button clicks nothing; the arrow is up again either way.
+    fArrowPressed = false;
+    Invalidate();
+    TGraphicControl::MouseUp(button, shift, x, y);
 }
 
 bool TToolButton::CheckMenuDropdown() {

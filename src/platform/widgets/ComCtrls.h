@@ -230,9 +230,14 @@ class TToolButton : public TGraphicControl {
     void Click() override;
     // Shows the drop-down menu below the button; true when there was one.
     bool CheckMenuDropdown();
+    // The left button went down on the arrow part of a drop-down button (and is not yet up):
+    // the arrow part, not the face, shows pressed. The face is held while ControlState has
+    // csClicked.
+    bool ArrowPressed() const { return fArrowPressed; }
 
 protected:
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     void Notification(TComponent* component, TOperation operation) override;
     void TextChanged() override;
 

@@ -291,8 +291,21 @@ TEST_F(ToolBarPainting, CaptionsShowUnderTheImageWhenAsked) {
 }
 
 TEST_F(ToolBarPainting, ClicksOnThePaintedButtonsReachTheModel) {
-    QTest::mouseClick(Widget(plain), Qt::LeftButton, {}, At(plain, plain->Width() / 2, plain->Height() / 2));
+    // Held down, the face is sunken; released, raised again and clicked.
+    QPoint centre = At(plain, plain->Width() / 2, plain->Height() / 2);
+    QTest::mousePress(Widget(plain), Qt::LeftButton, {}, centre);
+    EXPECT_TRUE(Near(Shot(bar).pixelColor(plain->Left(), plain->Top() + 5), QtColor(clBtnShadow)));
+    QTest::mouseRelease(Widget(plain), Qt::LeftButton, {}, centre);
+    EXPECT_TRUE(Near(Shot(bar).pixelColor(plain->Left(), plain->Top() + 5), QtColor(clBtnHighlight)));
     EXPECT_EQ(probe->Clicks, 1);
+    // A press on a drop-down button's arrow part sinks that part only.
+    QPoint arrow = At(drop, drop->Width() - 6, drop->Height() / 2);
+    QTest::mousePress(Widget(drop), Qt::LeftButton, {}, arrow);
+    QImage held = Shot(bar);
+    EXPECT_TRUE(Near(held.pixelColor(drop->Left() + drop->Width() - 12, drop->Top() + 5), QtColor(clBtnShadow)));
+    EXPECT_TRUE(Near(held.pixelColor(drop->Left(), drop->Top() + 5), QtColor(clBtnHighlight)));
+    QTest::mouseRelease(Widget(drop), Qt::LeftButton, {}, arrow);
+    EXPECT_TRUE(Near(Shot(bar).pixelColor(drop->Left() + drop->Width() - 12, drop->Top() + 5), QtColor(clBtnHighlight)));
     QTest::mouseClick(Widget(check), Qt::LeftButton, {}, At(check, 5, 5));
     EXPECT_TRUE(check->Down());
     // The sunken face follows at once.
