@@ -556,7 +556,7 @@ public:
             case TPeerChange::Font: case TPeerChange::Color: SyncLook(); break;
             case TPeerChange::Cursor: fWidget->setCursor(CursorShapeOf(c->Cursor())); break;
             case TPeerChange::ZOrder: case TPeerChange::Children: SyncParent(form); Restack(); break;
-            case TPeerChange::Style: SyncStyle(form); break;
+            case TPeerChange::Style: SyncStyle(form); SyncStateLater(); break;
             case TPeerChange::Hint: case TPeerChange::Focus: break;  // hints are read when shown
             case TPeerChange::Created: case TPeerChange::All:
                 SyncParent(form);
@@ -573,7 +573,9 @@ public:
         fWidget->update();
     }
     void Invalidate(TControl*) override {
-        if (fWidget) fWidget->update();
+        if (!fWidget) return;
+        fWidget->update();
+        SyncStateLater();
     }
     void Update() override {
         if (!fWidget || !fWidget->isVisible()) return;
@@ -774,8 +776,24 @@ public:
 
 private:
 
+    // A change made in code (a selection, a check mark, the owner-draw style) shows without
+    // waiting for input; read once the model's operation is over, not in the middle of it.
+    void SyncStateLater() {
+        if (fStatePending || fKind == TQtPeerKind::Generic || fKind == TQtPeerKind::Form) return;
+        fStatePending = true;
+        HWND h = Control()->Handle();
+        QMetaObject::invokeMethod(fWidget.data(), [h] {
+            TWinControl* c = FindControl(h);
+            auto* peer = c && c->HandleAllocated() ? dynamic_cast<TQtPeer*>(c->Peer()) : nullptr;
+            if (!peer) return;
+            peer->fStatePending = false;
+            peer->SyncState();
+        }, Qt::QueuedConnection);
+    }
+
     QPointer<QWidget> fWidget;
     TQtPeerKind fKind;
+    bool fStatePending = false;
 };
 
 // ---- Input into the model ------------------------------------------------------------------

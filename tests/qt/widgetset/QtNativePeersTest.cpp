@@ -208,6 +208,27 @@ TEST_F(QtPeersFixture, AClickOnARowSelectsThatItemInTheModel) {
     EXPECT_TRUE(lw->item(2)->isSelected());
 }
 
+// Changes made in code show once the model's call is over, without waiting for input: a
+// selection, the switch to owner drawing (as the code converter makes it on a shown form), a
+// check mark.
+TEST_F(QtPeersFixture, ChangesMadeInCodeShowWithoutInput) {
+    TListBox* list = AddList(lbStandard);
+    auto* radio = Add<TRadioButton>(200, 10, 100, 20);
+    form->Show();
+    auto* lw = qobject_cast<QListWidget*>(QtWidgetOf(list));
+    auto* rb = qobject_cast<QRadioButton*>(QtWidgetOf(radio));
+    list->SetItemIndex(2);
+    radio->SetChecked(true);
+    list->OnDrawItem = TDrawItemEvent::Of<&TfrmPeers::DrawItem>(form);
+    list->SetStyle(lbOwnerDrawFixed);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(lw->item(2)->isSelected());
+    EXPECT_TRUE(rb->isChecked());
+    QImage img = lw->viewport()->grab().toImage();
+    EXPECT_TRUE(IsColour(img, QPoint(3, 3), Marks[0]));
+    EXPECT_TRUE(IsColour(img, QPoint(3, 43), Marks[2]));
+}
+
 TEST_F(QtPeersFixture, AnOwnerDrawnComboBoxDrawsItsFaceAndItsListThroughTheModel) {
     auto* combo = Add<TComboBox>(10, 150, 160, 24);
     combo->SetStyle(csOwnerDrawFixed);
