@@ -28,6 +28,7 @@
 
 #include <map>
 
+#include "platform/forms/TypInfo.h"
 #include "platform/qt/QtOwnerDraw.h"
 #include "platform/qt/QtPaint.h"
 #include "platform/qt/QtProperties.h"
@@ -404,6 +405,14 @@ protected:
     }
 };
 
+// The text side of a radio button: its Alignment (a "TLeftRight"), read by name for the radio
+// buttons of control libraries.
+bool TextOnLeft(TControl* c) {
+    if (auto* rb = dynamic_cast<TRadioButton*>(c)) return rb->Alignment() == taLeftJustify;
+    const TPropInfo* p = GetPropInfo(c, "Alignment");
+    return p && p->GetOrd && GetOrdProp(c, p) == taLeftJustify;
+}
+
 // A radio button: the style draws the circle, the model's canvas the caption over it (the
 // class's paint-over, else the painter registered for it).
 class XqRadioButton : public QRadioButton {
@@ -423,8 +432,7 @@ protected:
             opt.text.clear();
             opt.icon = QIcon();
             opt.state &= ~QStyle::State_HasFocus;  // the caption's focus rectangle is the model's
-            auto* rb = dynamic_cast<TRadioButton*>(c);
-            opt.direction = rb && rb->Alignment() == taLeftJustify ? Qt::RightToLeft : Qt::LeftToRight;
+            opt.direction = TextOnLeft(c) ? Qt::RightToLeft : Qt::LeftToRight;
             style()->drawControl(QStyle::CE_RadioButton, &opt, &p, this);
         }
         if (TQtPainter over = OverPainterFor(*c->ClassType())) {

@@ -280,9 +280,17 @@ class TOverRadio : public TButtonControl {
         Changed(TPeerChange::Style);
     }
     void ButtonClicked() override { SetChecked(true); }
+    TAlignment Alignment() const { return fAlignment; }
+    void SetAlignment(TAlignment a) {
+        fAlignment = a;
+        Invalidate();
+    }
     bool fOn = false;
+    TAlignment fAlignment = taRightJustify;
 };
-PLAT_REGISTER_CLASS(TOverRadio, TButtonControl) {}
+PLAT_REGISTER_CLASS(TOverRadio, TButtonControl) {
+    b.Property("Alignment", &Self::Alignment, &Self::SetAlignment).Type(TypeLeftRight());
+}
 
 QRect IndicatorOf(QWidget* w, bool rightToLeft) {
     QStyleOptionButton opt;
@@ -345,6 +353,12 @@ TEST_F(QtPeersFixture, AClassAskingForTheNativeRadioLookGetsItWithItsPaintOver) 
     EXPECT_EQ(CountColour(img, QRect(100, 0, 20, 20), QColor(255, 0, 255)), 400) << "its paint-over";
     QRect circle = IndicatorOf(rb, false);
     EXPECT_LT(CountColour(img, circle, QtColor(over->Color())), circle.width() * circle.height()) << "the circle";
+    // Its published Alignment puts the text on the left and the circle on the right.
+    over->SetAlignment(taLeftJustify);
+    QRect right = IndicatorOf(rb, true);
+    img = rb->grab().toImage();
+    EXPECT_GT(right.left(), circle.right());
+    EXPECT_EQ(CountColour(img, circle, QtColor(over->Color())), circle.width() * circle.height());
     UnregisterNativeLook(TOverRadio::StaticClass());
     EXPECT_EQ(NativeLookOf(TOverRadio::StaticClass()), nullptr);
 }
