@@ -12,6 +12,8 @@
 #include <thread>
 
 #include "platform/core/VariantJson.h"
+#include "platform/net/DBClient.h"
+#include "platform/net/SConnect.h"
 #include "platform/net/RpcClient.h"
 #include "server/ReportCounterDaemon.h"
 #include "server/dmReportCounter.h"
@@ -155,5 +157,42 @@ void BM_LoadTableProvider10k_Loopback(benchmark::State& state) {
     ReadSchemes(state, *server);
 }
 BENCHMARK(BM_LoadTableProvider10k_Loopback)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// What the option form does to list its schemes: LoadTable, then close and reopen its client data
+// set (fields from the provider, records ordered by Index1), through the socket connection.
+void ReadSchemesIntoDataSet(benchmark::State& state, TSocketConnection& connection) {
+    TwwClientDataSet ds(nullptr);
+    ds.SetRemoteServer(&connection);
+    ds.SetProviderName("pvdConSave");
+    ds.IndexDefs()->Add("Index1", "NCONDITION;CREATOR;PROGRAMME");
+    ds.SetIndexName("Index1");
+    Variant key = VarArrayOf({Variant("U900"), Variant("XQTR37")});
+    for (auto _ : state) {
+        connection.GetServer()->Call("LoadTable", {Ref(key)});
+        ds.Close();
+        ds.Open();
+        if (ds.RecordCount() != 10000) state.SkipWithError("the data set did not hold 10 000 schemes");
+    }
+    ds.Close();
+    ds.SetRemoteServer(nullptr);
+    state.SetItemsProcessed(state.iterations() * 10000);
+}
+
+void BM_LoadTableClientDataSet10k_InProcess(benchmark::State& state) {
+    TSocketConnection connection(nullptr);
+    connection.SetAppServer(Variant(std::make_shared<rcs::TdmReportCounter>(Server().context, false)));
+    ReadSchemesIntoDataSet(state, connection);
+}
+BENCHMARK(BM_LoadTableClientDataSet10k_InProcess)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_LoadTableClientDataSet10k_Loopback(benchmark::State& state) {
+    TSocketConnection connection(nullptr);
+    connection.SetServerName(rcs::kServerClassName);
+    connection.SetAddress("127.0.0.1");
+    connection.SetPort(Server().daemon->Port());
+    connection.Open();
+    ReadSchemesIntoDataSet(state, connection);
+}
+BENCHMARK(BM_LoadTableClientDataSet10k_Loopback)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -54,7 +54,12 @@ std::string AddressText(const sockaddr* sa) {
         auto* in6 = reinterpret_cast<const sockaddr_in6*>(sa);
         inet_ntop(AF_INET6, &in6->sin6_addr, host, sizeof host);
         port = ntohs(in6->sin6_port);
-        return "[" + std::string(host) + "]:" + std::to_string(port);
+        // Appended piece by piece: GCC 12 at -O3 warns falsely about "[" + std::string.
+        std::string text = "[";
+        text += host;
+        text += "]:";
+        text += std::to_string(port);
+        return text;
     }
     return "?";
 }
