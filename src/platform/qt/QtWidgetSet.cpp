@@ -36,6 +36,7 @@
 #include "platform/widgets/Animate.h"
 #include "platform/widgets/Buttons.h"
 #include "platform/widgets/ComCtrls.h"
+#include "platform/widgets/DBCtrls.h"
 #include "platform/widgets/ExtCtrls.h"
 #include "platform/widgets/Grids.h"
 #include "platform/widgets/StdCtrls.h"
@@ -232,6 +233,29 @@ void PaintRadioCaption(TControl& ctl, TCanvas& canvas) {
         canvas.Brush()->SetColor(ctl.Color());
         canvas.DrawFocusRect({calc.Left - 1, top - 1, std::min(calc.Right + 1, r.Right), top + calc.Height() + 1});
     }
+}
+
+// A button of a data navigator: a raised face with the symbol of its action, grey when disabled
+// (the navigator enables its buttons by the data set's state).
+void PaintNavButton(TControl& ctl, TCanvas& canvas) {
+    auto& button = static_cast<TNavButton&>(ctl);
+    TRect r{0, 0, ctl.Width(), ctl.Height()};
+    canvas.Brush()->SetStyle(bsSolid);
+    canvas.Brush()->SetColor(clBtnFace);
+    canvas.FillRect(r);
+    auto* nav = dynamic_cast<TDBNavigator*>(ctl.Parent());
+    if (!nav || !nav->Flat()) Frame3D(canvas, r, clBtnHighlight, clBtnShadow, 1);
+    static const char* const symbols[] = {"|◀", "◀", "▶", "▶|", "+", "−", "▲", "✓", "✗", "↻"};
+    int index = static_cast<int>(button.Index());
+    if (index < 0 || index >= 10) return;
+    TFont font;
+    font.SetName("DejaVu Sans");
+    font.SetHeight(-std::clamp(ctl.Height() - 10, 8, 14));
+    canvas.SetFont(&font);
+    canvas.Font()->SetColor(ctl.Enabled() && (!nav || nav->Enabled()) ? clBtnText : clGrayText);
+    canvas.Brush()->SetStyle(bsClear);
+    TRect text{0, 0, ctl.Width(), ctl.Height()};
+    canvas.DrawText(symbols[index], text, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
 // A form's window: the background in the form's colour, the form's own Paint, then OnPaint on the
@@ -1102,6 +1126,7 @@ TQtWidgetSet::TQtWidgetSet() : fImpl(new TImpl) {
     RegisterQtPainter(TBitBtn::StaticClass(), [](TControl& c, TCanvas& cv) { static_cast<TBitBtn&>(c).Paint(cv); });
     RegisterQtPainter(TCustomLabel::StaticClass(), PaintLabel);
     RegisterQtPainter(TRadioButton::StaticClass(), PaintRadioCaption);
+    RegisterQtPainter(TNavButton::StaticClass(), PaintNavButton);
     RegisterQtPainter(TCustomForm::StaticClass(), PaintForm);
     InstallQtStandardPainters();
     InstallQtMenus();

@@ -26,6 +26,7 @@
 #include "platform/qt/QtWidgetSet.h"
 #include "platform/widgets/AlignGrid.h"
 #include "platform/widgets/Animate.h"
+#include "platform/widgets/DBCtrls.h"
 #include "platform/widgets/ListView.h"
 #include "platform/widgets/StdCtrls.h"
 
@@ -538,6 +539,21 @@ TEST_F(QtPeersFixture, APostedButtonUpReleasesThePress) {
     ASSERT_TRUE(pb->isDown());
     PostMessage(button->Handle(), WM_LBUTTONUP, 0, MakeLParam(-5, -5));
     EXPECT_TRUE(QTest::qWaitFor([&] { return GetCaptureControl() == nullptr && !pb->isDown(); }, 2000));
+}
+
+// A data navigator's buttons show their symbols, dark when enabled and grey when not.
+TEST_F(QtPeersFixture, NavigatorButtonsShowTheirSymbolsByState) {
+    auto* nav = Add<TDBNavigator>(10, 200, 240, 25);
+    form->Show();
+    TNavButton* next = nav->Buttons(nbNext);
+    TNavButton* prior = nav->Buttons(nbPrior);
+    next->SetEnabled(true);
+    prior->SetEnabled(false);
+    QImage img = QtWidgetOf(nav)->grab().toImage();
+    auto inside = [](TControl* b) { return QRect(b->Left() + 2, b->Top() + 2, b->Width() - 4, b->Height() - 4); };
+    EXPECT_GT(CountNear(img, inside(next), QtColor(clBtnText)), 5);
+    EXPECT_EQ(CountNear(img, inside(prior), QtColor(clBtnText)), 0);
+    EXPECT_GT(CountNear(img, inside(prior), QtColor(clGrayText)), 5);
 }
 
 // ---- A form's OnPaint ------------------------------------------------------------------------
