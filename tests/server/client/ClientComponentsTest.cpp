@@ -367,6 +367,24 @@ TEST_F(ClientFixture, BrokerServersAreTriedInOrder) {
     EXPECT_EQ(conn->ObjectBroker(), nullptr);
 }
 
+TEST_F(ClientFixture, ALostConnectionIsNotConnectedAndTheNextUseConnectsAgain) {
+    rcstest::TDaemonProcess daemon(install.Dir());
+    auto* conn = new TSocketConnection(root);
+    conn->SetName("MainMidas");
+    conn->SetAddress("127.0.0.1");
+    conn->SetPort(daemon.Port());
+    conn->SetServerName(kServer);
+    conn->Open();
+    const Variant before = conn->AppServer();
+    daemon.Stop(SIGKILL);
+    EXPECT_THROW(OleCall(before, "SQLType"), EOleError);
+    EXPECT_FALSE(conn->Connected());
+    EXPECT_TRUE(conn->AppServer().IsEmpty());
+    daemon.Start();  // the same port
+    EXPECT_EQ(conn->GetServer()->Call("SQLType").AsInteger(), rcs::kSqlTypeSqlite);
+    EXPECT_TRUE(conn->Connected());
+}
+
 // ---- The shared secret --------------------------------------------------------------------
 
 TEST_F(ClientFixture, SharedSecretComesFromTheClientConfiguration) {
