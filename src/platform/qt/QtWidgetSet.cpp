@@ -20,6 +20,7 @@
 #include <QStyleOptionButton>
 #include <QPainter>
 #include <QPointer>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -906,6 +907,18 @@ uint32_t MouseKeys(QMouseEvent* me) {
     return k;
 }
 
+// The application's style with the model's hint timing: a tool tip comes up after
+// Application->HintPause() (the time it stays is given when it is shown).
+class XqStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override {
+        if (hint == SH_ToolTip_WakeUpDelay && Application) return std::max(0, Application->HintPause());
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
+
 class XqInputFilter : public QObject {
 public:
     using QObject::QObject;
@@ -1134,6 +1147,7 @@ TQtWidgetSet::TQtWidgetSet() : fImpl(new TImpl) {
     RegisterPeerClass(TWinControl::StaticClass(), [](TWinControl* c) -> std::unique_ptr<TWidgetPeer> {
         return std::make_unique<TQtPeer>(c, PeerKindFor(*c->ClassType()));
     });
+    if (!dynamic_cast<XqStyle*>(QApplication::style())) QApplication::setStyle(new XqStyle(QApplication::style()->name()));
     fImpl->Filter = new XqInputFilter(qApp);
     qApp->installEventFilter(fImpl->Filter);
     // Messages the model posts outside any input (timers, other code) run from Qt's loop.

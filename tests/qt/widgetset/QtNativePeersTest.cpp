@@ -556,6 +556,15 @@ TEST_F(QtPeersFixture, NavigatorButtonsShowTheirSymbolsByState) {
     EXPECT_GT(CountNear(img, inside(prior), QtColor(clGrayText)), 5);
 }
 
+// A tool tip comes up after the application's HintPause.
+TEST_F(QtPeersFixture, ToolTipsWakeUpAfterTheHintPause) {
+    int saved = Application->HintPause();
+    Application->SetHintPause(123);
+    EXPECT_EQ(QApplication::style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), 123);
+    Application->SetHintPause(saved);
+    EXPECT_EQ(QApplication::style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay), saved);
+}
+
 // ---- A form's OnPaint ------------------------------------------------------------------------
 
 TEST_F(QtPeersFixture, OnPaintDrawsOnTheFormsCanvasBelowItsChildren) {
