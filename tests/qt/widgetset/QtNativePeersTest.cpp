@@ -25,6 +25,7 @@
 #include "platform/graphics/Canvas.h"
 #include "platform/qt/QtWidgetSet.h"
 #include "platform/widgets/AlignGrid.h"
+#include "platform/widgets/ComCtrls.h"
 #include "platform/widgets/Animate.h"
 #include "platform/widgets/DBCtrls.h"
 #include "platform/widgets/ListView.h"
@@ -424,6 +425,30 @@ INSTANTIATE_TEST_SUITE_P(Ends, QtCaptionEditTest,
                                            TEditCase{"ClickOnList", TEndBy::ClickOnList, true, "Zeta!"},
                                            TEditCase{"ClickElsewhere", TEndBy::ClickElsewhere, true, "Zeta!"}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The tree view shares the editor: F2 on the selected node edits its text in place.
+TEST_F(QtPeersFixture, F2EditsATreeNodeInARealEdit) {
+    auto* tv = Add<TTreeView>(10, 10, 200, 150);
+    TTreeNode* root = tv->Items()->Add(nullptr, "Root");
+    TTreeNode* child = tv->Items()->AddChild(root, "Child");
+    root->Expand(false);
+    form->Show();
+    tv->SetSelected(child);
+    tv->SetFocus();
+    QTest::keyClick(KeyWidget(), Qt::Key_F2);
+    ASSERT_TRUE(tv->IsEditing());
+    auto* editor = qobject_cast<QLineEdit*>(KeyWidget());
+    ASSERT_NE(editor, nullptr);
+    TRect text = tv->NodeRect(child, true);
+    EXPECT_EQ(editor->parentWidget(), QtWidgetOf(tv));
+    EXPECT_EQ(editor->geometry().topLeft(), QPoint(text.Left, text.Top));
+    EXPECT_EQ(editor->text().toStdString(), "Child");
+    QTest::keyClicks(KeyWidget(), "Leaf");
+    QTest::keyClick(KeyWidget(), Qt::Key_Return);
+    EXPECT_FALSE(tv->IsEditing());
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_EQ(child->Text(), "Leaf");
+}
 
 // ---- Tool tips per grid cell -----------------------------------------------------------------
 
