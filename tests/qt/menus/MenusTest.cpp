@@ -369,6 +369,20 @@ TEST_F(MenusFixture, OwnerDrawnItemsAreMeasuredAndPaintedByTheModel) {
     EXPECT_GT(drawer->Measured, 0);
     EXPECT_GT(drawer->Drawn, 0);
     EXPECT_EQ(form->Log, std::vector<std::string>{"miPrintNow"});
+    // Sub-menus of an owner-drawn menu are drawn by the model too, and their items picked.
+    form->Log.clear();
+    form->pmList->SetOwnerDraw(true);
+    WhenPopup([this](QMenu* top) {
+        QTest::keyClick(top, Qt::Key_S);
+        WhenPopup([this](QMenu* sub) {
+            sub->setActiveAction(ActionOf(sub, form->miInnerA));
+            QRect first = sub->actionGeometry(ActionOf(sub, form->miInnerA));
+            EXPECT_GT(Count(sub->grab().toImage(), first, QtColor(clHighlight)), first.width() * first.height() / 2);
+            QTest::keyClick(sub, Qt::Key_A);
+        }, top);
+    });
+    Popup(form->pmList);
+    EXPECT_EQ(form->Log, std::vector<std::string>{"miInnerA"});
 }
 
 }  // namespace
