@@ -295,8 +295,8 @@ QPoint QtScreenPoint(TComponent* shownFor, TPoint p) {
     return {p.X, p.Y};
 }
 
-QMenu* BuildQtMenu(TPopupMenu& menu) {
-    auto* q = new XqMenu();
+QMenu* BuildQtMenu(TPopupMenu& menu, QWidget* parent) {
+    auto* q = new XqMenu(parent);
     q->setStyle(MenuStyle());
     q->setFont(QtFont(*Screen->MenuFont()));
     Fill(q, menu.Items(), menu.OwnerDraw());
@@ -314,14 +314,24 @@ TPopupPresenter& Previous() {
 TMenuItem* PresentQtPopupMenu(TPopupMenu& menu, TPoint screenPoint) {
     if (WidgetSet().Name() != "qt" || !qobject_cast<QApplication*>(QCoreApplication::instance()))
         return Previous() ? Previous()(menu, screenPoint) : nullptr;
-    std::unique_ptr<QMenu> q(BuildQtMenu(menu));
+    // The window the menu is shown for: the form of the control it belongs to, else the active one.
+    TCustomForm* host = GetParentForm(dynamic_cast<TControl*>(menu.PopupComponent()));
+    if (!host || !host->Visible()) host = Screen->ActiveForm();
+    QWidget* hostWidget = host && host->Visible() ? QtWidgetOf(host) : nullptr;
+    std::unique_ptr<QMenu> q(BuildQtMenu(menu, hostWidget ? hostWidget->window() : nullptr));
     if (q->actions().isEmpty()) return nullptr;
     QPoint at = QtScreenPoint(menu.PopupComponent(), screenPoint);
     int width = q->sizeHint().width();
     if (menu.Alignment() == paRight) at.rx() -= width;
     else if (menu.Alignment() == paCenter) at.rx() -= width / 2;
     TComponentWatch watch(&menu);
+    QPointer<QMenu> alive(q.get());
     QAction* picked = q->exec(at);
+    if (!alive) {
+        // Its window went (and took the menu with it) while the menu was open.
+        (void)q.release();
+        return nullptr;
+    }
     // The menu (or the item) may have gone while the menu was open (posted messages ran).
     if (!picked || !watch.Target) return nullptr;
     auto* item = reinterpret_cast<TMenuItem*>(picked->data().value<quintptr>());

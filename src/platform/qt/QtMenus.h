@@ -20,8 +20,9 @@ namespace plat {
 TMenuItem* PresentQtPopupMenu(TPopupMenu& menu, TPoint screenPoint);
 
 // Builds the Qt menu of the model's menu (not shown); the caller owns it. Each action's data is
-// the TMenuItem it stands for (as quintptr).
-QMenu* BuildQtMenu(TPopupMenu& menu);
+// the TMenuItem it stands for (as quintptr). `parent` is the window the menu belongs to (some
+// platforms place a pop-up only relative to a parent window); it stays a pop-up window of its own.
+QMenu* BuildQtMenu(TPopupMenu& menu, QWidget* parent = nullptr);
 
 // The model's screen point where Qt shows it: through the control the menu is shown for (the
 // model places windows at the form's Left/Top without a frame), else through the shown form that

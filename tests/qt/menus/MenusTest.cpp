@@ -308,6 +308,26 @@ TEST_F(MenusFixture, AMenuOfAModalFormTakesClicks) {
     EXPECT_EQ(form->Log, std::vector<std::string>{"miOpen"});
 }
 
+// A form freed while its menu is open (a timer, a posted message) takes the menu with it; nothing
+// is picked and nothing is left dangling.
+TEST_F(MenusFixture, AFormFreedWhileItsMenuIsOpenEndsTheMenu) {
+    bool freed = false;
+    WhenPopup([this, &freed](QMenu* m) {
+        EXPECT_EQ(m->parentWidget(), QtWidgetOf(form)) << "the menu belongs to the form's window";
+        QTimer::singleShot(0, [this, &freed] {
+            form->Free();
+            form = nullptr;
+            freed = true;
+        });
+    });
+    TPopupMenu* menu = form->pmList;
+    menu->SetPopupComponent(form->lvItems);
+    TPoint p = form->lvItems->ClientToScreen({10, 10});
+    menu->Popup(p.X, p.Y);
+    EXPECT_TRUE(freed);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+}
+
 // Owner-drawn menus measure and paint each item through the model's canvas.
 class TDrawer : public TComponent {
     PLAT_CLASS(TDrawer)
