@@ -283,7 +283,10 @@ void PaintStatusBar(TControl& ctl, TCanvas& canvas) {
         canvas.Brush()->SetStyle(bsSolid);
         sb.PaintPanels(&canvas);  // owner-drawn panels through OnDrawPanel
     }
-    if (sb.SizeGrip()) {
+    // The grip only where it can size something: on a form with a sizeable border.
+    TCustomForm* form = GetParentForm(&sb);
+    bool sizeable = !form || form->BorderStyle() == bsSizeable || form->BorderStyle() == bsSizeToolWin;
+    if (sb.SizeGrip() && sizeable) {
         // Three diagonal ridges in the bottom right corner: a highlight line over two shadow lines.
         for (int k = 0; k < 3; ++k)
             for (int line = 0; line < 3; ++line) {

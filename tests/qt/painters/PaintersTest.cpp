@@ -367,8 +367,16 @@ TEST_F(StatusPainting, PanelsShowBevelsAndTextsAlignedAsAsked) {
 
 TEST_F(StatusPainting, SimpleTextOwnerDrawnPanelsAndTheSizeGrip) {
     // The size grip's ridges in the bottom right corner.
+    TRect corner{bar->Width() - 12, bar->Height() - 12, bar->Width(), bar->Height()};
+    QPoint ridge(bar->Width() - 2, bar->Height() - 2);  // on the innermost shadow ridge
+    ASSERT_EQ(form->BorderStyle(), bsSizeable);
     QImage grip = Shot(bar);
-    EXPECT_GT(CountColour(grip, {bar->Width() - 12, bar->Height() - 12, bar->Width(), bar->Height()}, QtColor(clBtnHighlight)), 5);
+    EXPECT_GT(CountColour(grip, corner, QtColor(clBtnShadow)), 10);
+    EXPECT_TRUE(Near(grip.pixelColor(ridge), QtColor(clBtnShadow)));
+    // Not on a form that cannot be sized.
+    form->SetBorderStyle(bsDialog);
+    EXPECT_TRUE(Near(Shot(bar).pixelColor(ridge), QtColor(clBtnFace)));
+    form->SetBorderStyle(bsSizeable);
     // An owner-drawn panel through OnDrawPanel, in its PanelRect.
     auto* probe = CreateObject<TPaintersProbe>(form);
     bar->OnDrawPanel = TDrawPanelEvent::Of<&TPaintersProbe::DrawRed>(probe);
