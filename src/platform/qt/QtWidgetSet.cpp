@@ -476,9 +476,30 @@ protected:
 };
 
 // A combo box: in the owner-drawn styles its face shows the selected item as the model draws it.
+// Its native list opens and closes with the model's DroppedDown: opening asks the model first
+// (OnDropDown may still fill the items), closing tells it once a pick made in the list has been
+// reported (OnCloseUp after OnSelect, as SelectFromList closes an open list).
 class XqComboBox : public QComboBox {
 public:
     using QComboBox::QComboBox;
+    bool Open() const { return fOpen; }
+    void showPopup() override;
+    // Closed natively and not yet told to the model (a pick is still being reported).
+    bool Closing() const { return fClosing; }
+    void hidePopup() override {
+        fOpen = false;
+        QComboBox::hidePopup();
+        TWinControl* c = QtControlOf(this);
+        if (!c) return;
+        HWND h = c->Handle();
+        fClosing = true;
+        QPointer<XqComboBox> self(this);
+        QMetaObject::invokeMethod(this, [h, self] {
+            if (self) self->fClosing = false;
+            auto* m = dynamic_cast<TCustomComboBox*>(FindControl(h));
+            if (m && m->DroppedDown()) m->SetDroppedDown(false);
+        }, Qt::QueuedConnection);
+    }
 
 protected:
     void paintEvent(QPaintEvent* e) override {
@@ -489,6 +510,10 @@ protected:
         }
         PaintOwnerDrawnComboFace(this, *m);
     }
+
+private:
+    bool fOpen = false;
+    bool fClosing = false;
 };
 
 void DrainModelQueue();
@@ -773,6 +798,12 @@ public:
             if (auto* view = qobject_cast<QListView*>(combo->view()))
                 view->setUniformItemSizes(m->Style() != csOwnerDrawVariable);
             combo->setCurrentIndex(m->ItemIndex());
+            combo->setMaxVisibleItems(std::max(1, m->DropDownCount()));
+            if (auto* x = dynamic_cast<XqComboBox*>(combo); x && x->isVisible() && !x->Closing() && x->Open() != m->DroppedDown()) {
+                // The model opened or closed its list (F4, Alt+arrows, Enter, Esc, code).
+                if (m->DroppedDown()) x->showPopup();
+                else x->hidePopup();
+            }
             if (editable && combo->lineEdit()) {
                 combo->lineEdit()->setFocusPolicy(Qt::NoFocus);
                 if (combo->lineEdit()->text() != QStr(m->Text())) combo->lineEdit()->setText(QStr(m->Text()));
@@ -849,6 +880,21 @@ void SyncFocusedCaret() {
     TWinControl* f = FindFocusedControl();
     if (f && f->HandleAllocated())
         if (auto* p = dynamic_cast<TQtPeer*>(f->Peer())) p->SyncCaret();
+}
+
+void XqComboBox::showPopup() {
+    auto* m = dynamic_cast<TCustomComboBox*>(QtControlOf(this));
+    if (m) {
+        HWND h = m->Handle();
+        m->SetDroppedDown(true);
+        DrainModelQueue();
+        m = dynamic_cast<TCustomComboBox*>(FindControl(h));
+        if (!m || !m->DroppedDown() || !isVisible()) return;  // freed, closed or hidden by OnDropDown
+        fOpen = true;  // before reading the model, which would otherwise open the list again
+        if (auto* peer = dynamic_cast<TQtPeer*>(m->Peer())) peer->SyncState();  // items OnDropDown filled
+    }
+    fOpen = true;
+    QComboBox::showPopup();
 }
 
 // Every peer of the shown forms reads its control again (after input, after posted messages).

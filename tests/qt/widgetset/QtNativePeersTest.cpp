@@ -268,6 +268,62 @@ TEST_F(QtPeersFixture, AnOwnerDrawnComboBoxDrawsItsFaceAndItsListThroughTheModel
     cb->hidePopup();
 }
 
+// The native list opens and closes with the model: OnDropDown before it shows (and may still fill
+// it), a pick reported before OnCloseUp, F4 and Esc through the model.
+class TComboEvents : public TObject {
+public:
+    std::vector<std::string> Log;
+    TComboBox* Combo = nullptr;
+    void DropDown(TObject*) {
+        Log.push_back("dropdown");
+        if (Combo->Items()->Count() < 3) Combo->Items()->Add("三");
+    }
+    void Select(TObject*) { Log.push_back("select"); }
+    void CloseUp(TObject*) { Log.push_back("closeup"); }
+};
+
+TEST_F(QtPeersFixture, TheNativeListOpensAndClosesWithTheModel) {
+    auto* combo = Add<TComboBox>(10, 150, 160, 24);
+    combo->SetStyle(csDropDownList);
+    for (const char* s : {"一", "二"}) combo->Items()->Add(s);
+    TComboEvents events;
+    events.Combo = combo;
+    combo->OnDropDown = TNotifyEvent::Of<&TComboEvents::DropDown>(&events);
+    combo->OnSelect = TNotifyEvent::Of<&TComboEvents::Select>(&events);
+    combo->OnCloseUp = TNotifyEvent::Of<&TComboEvents::CloseUp>(&events);
+    form->Show();
+    auto* cb = qobject_cast<QComboBox*>(QtWidgetOf(combo));
+    ASSERT_NE(cb, nullptr);
+    // The press opens the list (the release of a real click then lands on the open list).
+    QTest::mousePress(cb, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_TRUE(combo->DroppedDown());
+    ASSERT_TRUE(cb->view()->isVisible());
+    EXPECT_EQ(cb->count(), 3) << "the item OnDropDown added is in the list";
+    EXPECT_EQ(events.Log, (std::vector<std::string>{"dropdown"}));
+    // A pick in the list (the list ignores a release right after it opened).
+    QTest::qWait(QApplication::doubleClickInterval() + 100);
+    QRect third = cb->view()->visualRect(cb->view()->model()->index(2, 0));
+    QTest::mouseClick(cb->view()->viewport(), Qt::LeftButton, {}, third.center());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(cb->view()->isVisible());
+    EXPECT_EQ(combo->ItemIndex(), 2);
+    EXPECT_FALSE(combo->DroppedDown());
+    EXPECT_EQ(events.Log, (std::vector<std::string>{"dropdown", "select", "closeup"}));
+    // F4 opens through the model, Esc in the list closes it.
+    events.Log.clear();
+    ASSERT_TRUE(combo->Focused());
+    QTest::keyClick(KeyWidget(), Qt::Key_F4);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(combo->DroppedDown());
+    EXPECT_TRUE(cb->view()->isVisible());
+    QTest::keyClick(cb->view(), Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(cb->view()->isVisible());
+    EXPECT_FALSE(combo->DroppedDown());
+    EXPECT_EQ(combo->ItemIndex(), 2);
+    EXPECT_EQ(events.Log, (std::vector<std::string>{"dropdown", "closeup"}));
+}
+
 // ---- Radio buttons ---------------------------------------------------------------------------
 
 // A control of a library that knows no Qt asks for the native radio look and paints over it.
