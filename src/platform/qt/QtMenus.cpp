@@ -295,13 +295,18 @@ QPoint QtScreenPoint(TComponent* shownFor, TPoint p) {
     return {p.X, p.Y};
 }
 
-QMenu* BuildQtMenu(TPopupMenu& menu, QWidget* parent) {
+QMenu* BuildQtMenu(TPopupMenu& menu, QWidget* parent) { return BuildQtMenu(*menu.Items(), parent); }
+
+QMenu* BuildQtMenu(TMenuItem& item, QWidget* parent) {
     auto* q = new XqMenu(parent);
     q->setStyle(MenuStyle());
     q->setFont(QtFont(*Screen->MenuFont()));
-    Fill(q, menu.Items(), menu.OwnerDraw());
+    TMenu* menu = item.GetParentMenu();
+    Fill(q, &item, menu && menu->OwnerDraw());
     return q;
 }
+
+bool QtMenuContains(const TMenuItem* root, const TMenuItem* item) { return root == item || Contains(root, item); }
 
 namespace {
 // What presented menus before (used while another widgetset is installed).

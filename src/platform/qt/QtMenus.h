@@ -23,6 +23,11 @@ TMenuItem* PresentQtPopupMenu(TPopupMenu& menu, TPoint screenPoint);
 // the TMenuItem it stands for (as quintptr). `parent` is the window the menu belongs to (some
 // platforms place a pop-up only relative to a parent window); it stays a pop-up window of its own.
 QMenu* BuildQtMenu(TPopupMenu& menu, QWidget* parent = nullptr);
+// The same for the sub-items of any item (a menu bar's drop-down menus): owner-drawn as the item's
+// menu says (TMenu::OwnerDraw) or as its items ask.
+QMenu* BuildQtMenu(TMenuItem& item, QWidget* parent = nullptr);
+// Whether `item` is `root` or lies (at any depth) under it.
+bool QtMenuContains(const TMenuItem* root, const TMenuItem* item);
 
 // The model's screen point where Qt shows it: through the control the menu is shown for (the
 // model places windows at the form's Left/Top without a frame), else through the shown form that
