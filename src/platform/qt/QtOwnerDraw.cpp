@@ -6,6 +6,7 @@
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 
+#include <algorithm>
 #include <exception>
 
 #include "platform/qt/QtPaint.h"
@@ -33,12 +34,17 @@ bool IsOwnerDrawn(TWinControl* c) {
 
 int ModelItemHeight(TWinControl* c, int index) {
     int h = 16;
-    if (auto* combo = dynamic_cast<TCustomComboBox*>(c)) {
-        h = combo->ItemHeight();
-        if (combo->Style() == csOwnerDrawVariable) combo->OnMeasureItem(combo, index, h);
-    } else if (auto* list = dynamic_cast<TCustomListBox*>(c)) {
-        h = list->ItemHeight();
-        if (list->Style() == lbOwnerDrawVariable) list->OnMeasureItem(list, index, h);
+    try {
+        if (auto* combo = dynamic_cast<TCustomComboBox*>(c)) {
+            h = combo->ItemHeight();
+            if (combo->Style() == csOwnerDrawVariable) combo->OnMeasureItem(combo, index, h);
+        } else if (auto* list = dynamic_cast<TCustomListBox*>(c)) {
+            // The heights the model lays its rows out by (measured once, kept), so a click
+            // lands on the row painted there.
+            h = list->ItemHeightOf(index);
+        }
+    } catch (const std::exception&) {
+        // A measuring handler that fails leaves the default height; Qt's layout cannot carry it.
     }
     return std::max(h, 1);
 }
@@ -117,6 +123,12 @@ void PaintOwnerDrawnComboFace(QComboBox* combo, TCustomComboBox& model) {
     opt.subControls = QStyle::SC_All;
     p.drawComplexControl(QStyle::CC_ComboBox, opt);
     QRect field = combo->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, combo);
+    if (model.Style() == csOwnerDrawVariable) {
+        // The field is as high as OnMeasureItem says for index -1 (the edit field), centred in
+        // the style's field and never outside it.
+        int h = std::min(ModelItemHeight(&model, -1), field.height());
+        field = QRect(field.left(), field.top() + (field.height() - h) / 2, field.width(), h);
+    }
     TOwnerDrawState state{odComboBoxEdit};
     if (model.Focused()) {
         state.Include(odSelected);

@@ -13,8 +13,9 @@ namespace plat {
 // A combo box (csOwnerDrawFixed/Variable) or list box (lbOwnerDrawFixed/Variable,
 // lbVirtualOwnerDraw) that draws its items itself.
 bool IsOwnerDrawn(TWinControl* control);
-// The height of item `index`: the model's ItemHeight, which OnMeasureItem may change in the
-// variable styles (index -1 is a combo box's edit field).
+// The height of item `index`: a list box's ItemHeightOf (measured heights in lbOwnerDrawVariable);
+// a combo box's ItemHeight, which OnMeasureItem may change in csOwnerDrawVariable (index -1 is
+// its edit field).
 int ModelItemHeight(TWinControl* control, int index);
 // Draws item `index` of a combo box or list box into `rect` of `painter` through the control's
 // canvas, as the platform does before it calls DrawItem: the canvas gets the control's font and

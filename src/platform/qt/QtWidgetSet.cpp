@@ -831,6 +831,9 @@ public:
                 QSignalBlocker quiet(bar);
                 bar->setValue(m->TopIndex());
             }
+            // The view cannot scroll past its last page; the model then takes the top it shows,
+            // so its rows stay where they are painted.
+            if (list->isVisible() && bar->value() != m->TopIndex()) m->SetTopIndex(bar->value());
             list->viewport()->update();
         } else if (auto* memo = qobject_cast<QPlainTextEdit*>(fWidget.data())) {
             QString t = QStr(c->Text());

@@ -1317,7 +1317,10 @@ bool TListBoxStrings::SortedAdd() const { return fListBox->Sorted(); }
 void TListBoxStrings::Inserted(int index) { fListBox->ItemInserted(index); }
 void TListBoxStrings::Deleted(int index) { fListBox->ItemDeleted(index); }
 void TListBoxStrings::Cleared() { fListBox->ItemsCleared(); }
-void TListBoxStrings::ItemsChanged() { fListBox->Changed(TPeerChange::Children); }
+void TListBoxStrings::ItemsChanged() {
+    fListBox->fHeights.clear();  // a replaced or moved line is measured again
+    fListBox->Changed(TPeerChange::Children);
+}
 
 PLAT_REGISTER_CLASS(TCustomListBox, TWinControl) {
     b.Property("BorderStyle", &TCustomListBox::BorderStyle, &TCustomListBox::SetBorderStyle).Type(TypeBorderStyle()).Unpublished();
@@ -1414,7 +1417,39 @@ void TCustomListBox::SetMultiSelect(bool v) {
 void TCustomListBox::SetItemHeight(int v) {
     if (v <= 0) return;
     fItemHeight = v;
+    fHeights.clear();
     Invalidate();
+}
+
+void TCustomListBox::SetStyle(TListBoxStyle v) {
+    fStyle = v;
+    fHeights.clear();
+    Changed(TPeerChange::Style);
+}
+
+void TCustomListBox::RemeasureItems() {
+    fHeights.clear();
+    Invalidate();
+}
+
+void TCustomListBox::Loaded() {
+    TWinControl::Loaded();
+    fHeights.clear();  // the measuring handler is bound only now
+}
+
+int TCustomListBox::ItemHeightOf(int index) const {
+    if (fStyle != lbOwnerDrawVariable || index < 0 || index >= fItems->Count()) return fItemHeight;
+    if (fHeights.size() != static_cast<size_t>(fItems->Count())) {
+        std::vector<int> heights(static_cast<size_t>(fItems->Count()), fItemHeight);
+        if (OnMeasureItem.Assigned())
+            for (int i = 0; i < fItems->Count(); ++i) {
+                int h = fItemHeight;
+                OnMeasureItem(const_cast<TCustomListBox*>(this), i, h);
+                heights[static_cast<size_t>(i)] = std::max(h, 1);
+            }
+        fHeights = std::move(heights);
+    }
+    return fHeights[static_cast<size_t>(index)];
 }
 
 void TCustomListBox::SetSorted(bool v) {
@@ -1429,11 +1464,13 @@ void TCustomListBox::SetTopIndex(int v) {
 }
 
 void TCustomListBox::ItemInserted(int index) {
+    fHeights.clear();
     if (fMultiSelect) fSelected.insert(fSelected.begin() + index, false);
     if (fItemIndex >= 0 && index <= fItemIndex) ++fItemIndex;
 }
 
 void TCustomListBox::ItemDeleted(int index) {
+    fHeights.clear();
     if (fMultiSelect) fSelected.erase(fSelected.begin() + index);
     if (index == fItemIndex) fItemIndex = -1;
     else if (index < fItemIndex) --fItemIndex;
@@ -1441,6 +1478,7 @@ void TCustomListBox::ItemDeleted(int index) {
 }
 
 void TCustomListBox::ItemsCleared() {
+    fHeights.clear();
     fSelected.clear();
     fItemIndex = -1;
     fAnchor = -1;
@@ -1449,14 +1487,52 @@ void TCustomListBox::ItemsCleared() {
 
 int TCustomListBox::ItemAtPos(TPoint p, bool existing) const {
     if (p.Y < 0) return existing ? -1 : 0;
-    int index = fTopIndex + p.Y / fItemHeight;
-    if (index >= fItems->Count()) return existing ? -1 : fItems->Count();
+    int n = fItems->Count();
+    int index = fTopIndex;
+    if (fStyle == lbOwnerDrawVariable) {
+        for (int y = 0; index < n; ++index) {
+            y += ItemHeightOf(index);
+            if (p.Y < y) break;
+        }
+    } else {
+        index += p.Y / fItemHeight;
+    }
+    if (index >= n) return existing ? -1 : n;
     return index;
 }
 
 TRect TCustomListBox::ItemRect(int index) const {
-    int top = (index - fTopIndex) * fItemHeight;
-    return {0, top, ClientWidth(), top + fItemHeight};
+    int top = 0;
+    if (fStyle == lbOwnerDrawVariable) {
+        for (int i = fTopIndex; i < index; ++i) top += ItemHeightOf(i);
+        for (int i = index; i < fTopIndex; ++i) top -= ItemHeightOf(i);
+    } else {
+        top = (index - fTopIndex) * fItemHeight;
+    }
+    return {0, top, ClientWidth(), top + ItemHeightOf(index)};
+}
+
+int TCustomListBox::ItemsFitting(int from, int step) const {
+    int n = fItems->Count(), count = 0;
+    for (int i = from, used = 0; i >= 0 && i < n; i += step) {
+        used += ItemHeightOf(i);
+        if (used > ClientHeight() && count > 0) break;
+        ++count;
+    }
+    return std::max(count, 1);
+}
+
+void TCustomListBox::MakeVisible(int index) {
+    if (index < 0 || index >= fItems->Count()) return;
+    if (index < fTopIndex) {
+        SetTopIndex(index);
+        return;
+    }
+    // The lowest top that shows the item whole (the item itself when it is taller than the area).
+    int top = index;
+    for (int used = ItemHeightOf(index); top > fTopIndex && used + ItemHeightOf(top - 1) <= ClientHeight(); --top)
+        used += ItemHeightOf(top - 1);
+    if (ItemRect(index).Bottom > ClientHeight() && top != fTopIndex) SetTopIndex(top);
 }
 
 void TCustomListBox::SelectByUser(int index, TShiftState shift) {
@@ -1489,23 +1565,26 @@ void TCustomListBox::MouseDown(TMouseButton button, TShiftState shift, int x, in
 void TCustomListBox::DefaultKeyDown(uint16_t key, TShiftState shift) {
     int n = fItems->Count();
     if (n == 0) return;
-    int page = std::max(ClientHeight() / fItemHeight, 1);
     int cur = fItemIndex;
     int target = -1;
+    // A page is as many rows as fit into the client area from the current one on.
     switch (key) {
         case VK_DOWN: target = std::min(cur + 1, n - 1); break;
         case VK_UP: target = std::max(cur - 1, 0); break;
         case VK_HOME: target = 0; break;
         case VK_END: target = n - 1; break;
-        case VK_NEXT: target = std::min(std::max(cur, 0) + page - 1, n - 1); break;
-        case VK_PRIOR: target = std::max(cur - page + 1, 0); break;
+        case VK_NEXT: target = std::min(std::max(cur, 0) + ItemsFitting(std::max(cur, 0), 1) - 1, n - 1); break;
+        case VK_PRIOR: target = std::max(cur - ItemsFitting(std::max(cur, 0), -1) + 1, 0); break;
         case VK_SPACE:
             if (fMultiSelect && cur >= 0) SelectByUser(cur, TShiftState{ssCtrl});
             return;
         default: return;
     }
     if (target == cur && !fMultiSelect) return;
+    TComponentWatch w(this);
     SelectByUser(target, fMultiSelect && !shift.Contains(ssShift) ? TShiftState{} : shift);
+    // The row the keys moved to is scrolled into view, as the list box does.
+    if (w.Target) MakeVisible(fItemIndex);
 }
 
 void TCustomListBox::DefaultChar(char key) {

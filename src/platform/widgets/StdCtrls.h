@@ -576,9 +576,16 @@ class TCustomListBox : public TWinControl {
     bool ExtendedSelect() const { return fExtendedSelect; }
     void SetExtendedSelect(bool v) { fExtendedSelect = v; }
     TListBoxStyle Style() const { return fStyle; }
-    void SetStyle(TListBoxStyle v) { fStyle = v; Changed(TPeerChange::Style); }
+    void SetStyle(TListBoxStyle v);
     int ItemHeight() const { return fItemHeight; }
     void SetItemHeight(int v);
+    // The height of item `index` as the list box lays it out: ItemHeight, or in lbOwnerDrawVariable
+    // what OnMeasureItem answered (starting from ItemHeight). Measured once and kept until the
+    // items, the style or ItemHeight change (or RemeasureItems), as the original measured an item
+    // when it was added.
+    int ItemHeightOf(int index) const;
+    // Forgets the measured heights (a measuring handler assigned or changed later).
+    void RemeasureItems();
     bool Sorted() const { return fSorted; }
     void SetSorted(bool v);
     int Columns() const { return fColumns; }
@@ -595,7 +602,8 @@ class TCustomListBox : public TWinControl {
     void SetImeName(const std::string& v) { fImeName = v; }
     TImeMode ImeMode() const { return fImeMode; }
     void SetImeMode(TImeMode v) { fImeMode = v; }
-    // The item at a client point (-1 below the last item).
+    // The item at a client point (-1 below the last item), rows from TopIndex down, each as high
+    // as ItemHeightOf says.
     int ItemAtPos(TPoint p, bool existing = true) const;
     TRect ItemRect(int index) const;
     void Clear() { fItems->Clear(); }
@@ -617,9 +625,15 @@ protected:
     void ItemInserted(int index);
     void ItemDeleted(int index);
     void ItemsCleared();
+    void Loaded() override;
+    // Scrolls (TopIndex) so that item `index` lies wholly inside the client area.
+    void MakeVisible(int index);
+    // How many items from `from` on (down, or up with step -1) fit into the client area (at least 1).
+    int ItemsFitting(int from, int step) const;
 
     std::unique_ptr<TListBoxStrings> fItems;
     std::unique_ptr<TCanvas> fCanvas;
+    mutable std::vector<int> fHeights;  // measured heights (lbOwnerDrawVariable), empty: not yet
     std::vector<bool> fSelected;  // multi-select marks by item
     int fItemIndex = -1;
     int fAnchor = -1;
