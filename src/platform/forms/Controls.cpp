@@ -588,6 +588,20 @@ LRESULT TControl::Perform(uint32_t msg, WPARAM wParam, LPARAM lParam) {
     return m.Result;
 }
 
+namespace {
+TContextMenuHandler gContextMenuHandler = nullptr;
+
+// Offers the menu of the control, then of each parent in turn, until one is shown.
+void ContextMenu(TControl* control, TPoint clientPoint) {
+    if (!gContextMenuHandler) return;
+    TPoint screen = control->ClientToScreen(clientPoint);
+    for (TControl* c = control; c; c = c->Parent())
+        if (c->PopupMenu() && gContextMenuHandler(c, c->ScreenToClient(screen))) return;
+}
+}  // namespace
+
+void SetContextMenuHandler(TContextMenuHandler handler) { gContextMenuHandler = handler; }
+
 void TControl::WndProc(TMessage& msg) {
     switch (msg.Msg) {
         case WM_LBUTTONDOWN:
@@ -616,9 +630,13 @@ void TControl::WndProc(TMessage& msg) {
         case WM_RBUTTONDOWN:
             MouseDown(mbRight, MouseShift(msg.WParam), LParamX(msg.LParam), LParamY(msg.LParam));
             break;
-        case WM_RBUTTONUP:
-            MouseUp(mbRight, MouseShift(msg.WParam), LParamX(msg.LParam), LParamY(msg.LParam));
+        case WM_RBUTTONUP: {
+            TComponentWatch w(this);
+            TPoint pt{LParamX(msg.LParam), LParamY(msg.LParam)};
+            MouseUp(mbRight, MouseShift(msg.WParam), pt.X, pt.Y);
+            if (w.Target) ContextMenu(this, pt);
             break;
+        }
         case WM_MOUSEMOVE:
             MouseMove(MouseShift(msg.WParam), LParamX(msg.LParam), LParamY(msg.LParam));
             break;

@@ -430,6 +430,12 @@ std::string StripHotkey(const std::string& caption);
 TControl* GetCaptureControl();
 void SetCaptureControl(TControl* control);
 
+// What a right-button release asks for: the pop-up menu of the control, or of its nearest parent
+// that has one (a child without a menu passes the request on, as the system's context-menu message
+// travels up). The menus layer installs the handler; it answers true when it showed a menu.
+using TContextMenuHandler = bool (*)(TControl* control, TPoint clientPoint);
+void SetContextMenuHandler(TContextMenuHandler handler);
+
 namespace detail {
 // Moves the system focus to a window as the system does: WM_KILLFOCUS to the old one, then
 // WM_SETFOCUS to the new one (whose handler tells its form). Forms call this.

@@ -1392,12 +1392,6 @@ void TCustomTreeView::MouseDown(TMouseButton button, TShiftState shift, int x, i
     if (w.Target) TWinControl::MouseDown(button, shift, x, y);
 }
 
-void TCustomTreeView::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-    TComponentWatch w(this);
-    TWinControl::MouseUp(button, shift, x, y);
-    if (w.Target && button == mbRight) ShowContextMenu(this, {x, y});
-}
-
 void TCustomTreeView::DefaultKeyDown(uint16_t key, TShiftState shift) {
     if (key == VK_F2 && shift.Empty()) {
         if (fSelected) fSelected->EditText();

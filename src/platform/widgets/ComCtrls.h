@@ -561,7 +561,6 @@ protected:
     friend class TTreeNodes;
     void NodeDestroying(TTreeNode* node);
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
-    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     void DefaultKeyDown(uint16_t key, TShiftState shift) override;
     uint32_t DialogCode() const override { return DLGC_WANTARROWS; }
     void Notification(TComponent* component, TOperation operation) override;

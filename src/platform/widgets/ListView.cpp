@@ -1179,12 +1179,6 @@ void TCustomListView::MouseDown(TMouseButton button, TShiftState shift, int x, i
     if (w.Target) TWinControl::MouseDown(button, shift, x, y);
 }
 
-void TCustomListView::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-    TComponentWatch w(this);
-    TWinControl::MouseUp(button, shift, x, y);
-    if (w.Target && button == mbRight) ShowContextMenu(this, {x, y});
-}
-
 void TCustomListView::DefaultKeyDown(uint16_t key, TShiftState shift) {
     int n = fItems->Count();
     if (key == VK_F2 && shift.Empty()) {

@@ -367,7 +367,6 @@ protected:
     virtual void Edit(TListItem* item, std::string& s);
     void Notification(TComponent* component, TOperation operation) override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
-    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     void DefaultKeyDown(uint16_t key, TShiftState shift) override;
     uint32_t DialogCode() const override { return DLGC_WANTARROWS; }
     void Loaded() override;

@@ -369,6 +369,11 @@ void TPopupMenu::Popup(int x, int y) {
     if (picked && w.Target && picked->Enabled() && picked->Visible()) picked->Click();
 }
 
+namespace {
+// Every control's right-button release goes through the menus layer for its pop-up menu.
+const bool gContextMenuInstalled = (SetContextMenuHandler(&ShowContextMenu), true);
+}  // namespace
+
 bool ShowContextMenu(TControl* control, TPoint clientPoint) {
     if (!control) return false;
     auto* menu = dynamic_cast<TPopupMenu*>(control->PopupMenu());
