@@ -45,11 +45,7 @@ protected:
     void SetUp() override {
         envtest::Installation::SetUp();
         TGlyphLibrary::Instance().SetFunctions(&FakeMax, &FakeLoad);
-        const char* stage = std::getenv("XQ_STAGE");
-        ASSERT_NE(stage, nullptr);
-        std::filesystem::create_directories(fFolder / "ext");
-        std::filesystem::create_symlink(std::filesystem::path(stage) / "ext" / "Radorudavu.so",
-                                        fFolder / "ext" / "Radorudavu.so");
+        LinkStagedLibrary("Radorudavu.so");
     }
     void TearDown() override {
         if (Form) Form->Free();

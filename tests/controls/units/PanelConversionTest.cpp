@@ -20,11 +20,7 @@ class PanelConversion : public envtest::Installation {
 protected:
     void SetUp() override {
         envtest::Installation::SetUp();
-        const char* stage = std::getenv("XQ_STAGE");
-        ASSERT_NE(stage, nullptr);
-        std::filesystem::create_directories(fFolder / "ext");
-        std::filesystem::create_symlink(std::filesystem::path(stage) / "ext" / "Radorudavu.so",
-                                        fFolder / "ext" / "Radorudavu.so");
+        LinkStagedLibrary("Radorudavu.so");
         Form = CreateObject<TForm>(nullptr, 0);
         Panel = CreateObject<TSelectPanel>(Form);
         Panel->SetName("sp01");

@@ -28,11 +28,7 @@ class Converter : public envtest::Installation {
 protected:
     void SetUp() override {
         envtest::Installation::SetUp();
-        const char* stage = std::getenv("XQ_STAGE");
-        ASSERT_NE(stage, nullptr);
-        std::filesystem::create_directories(fFolder / "ext");
-        std::filesystem::create_symlink(std::filesystem::path(stage) / "ext" / "Radorudavu.so",
-                                        fFolder / "ext" / "Radorudavu.so");
+        LinkStagedLibrary("Radorudavu.so");
         form = new TForm(nullptr, 0);
         form->SetName("frmTest");
     }

@@ -81,10 +81,7 @@ TEST_F(ShippedMessages, EnglishScreensFindTheirMessages) {
 }
 
 TEST_F(ShippedMessages, TraditionalTextsComeFromTheConversionLibrary) {
-    const char* stage = std::getenv("XQ_STAGE");
-    ASSERT_NE(stage, nullptr);
-    std::filesystem::create_directories(fFolder / "ext");
-    std::filesystem::create_symlink(std::filesystem::path(stage) / "ext" / "Radorudavu.so", fFolder / "ext" / "Radorudavu.so");
+    LinkStagedLibrary("Radorudavu.so");
     TTranslator translator;
     Ini("OrreryC.ini", "[CodePage]\nUICodePage=950\n");
     struct Case { const char* package; const char* key; const char* design; };

@@ -84,11 +84,7 @@ class RealWebService : public envtest::Installation {
 protected:
     void SetUp() override {
         envtest::Installation::SetUp();
-        const char* stage = std::getenv("XQ_STAGE");
-        ASSERT_NE(stage, nullptr);
-        std::filesystem::create_directories(fFolder / "ext");
-        std::filesystem::create_symlink(std::filesystem::path(stage) / "ext" / "CallWebService.so",
-                                        fFolder / "ext" / "CallWebService.so");
+        LinkStagedLibrary("CallWebService.so");
     }
 };
 
