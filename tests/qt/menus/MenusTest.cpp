@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "qt/QtTestSupport.h"
 #include "platform/forms/DfmReader.h"
 #include "platform/forms/Forms.h"
 #include "platform/qt/QtMenus.h"
@@ -21,15 +22,12 @@
 #include "platform/widgets/ComCtrls.h"
 
 using namespace plat;
+using qttest::StartQt;
+using qttest::Fixture;
 
 namespace {
 
-bool StartQt() {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    return InstallQtWidgetSet();
-}
 
-std::string Fixture(const char* name) { return std::string(XQ_SOURCE_DIR) + "/tests/qt/fixtures/" + name; }
 
 // Acts on the shown pop-up (other than `skip`) as soon as there is one: checked from short
 // timers, so nothing blocks while the modal menu starts. Gives up after about two seconds (the

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "qt/QtTestSupport.h"
 #include "platform/forms/DfmReader.h"
 #include "platform/forms/Forms.h"
 #include "platform/qt/QtWidgetSet.h"
@@ -20,15 +21,12 @@
 #include "platform/widgets/Tabs.h"
 
 using namespace plat;
+using qttest::StartQt;
+using qttest::Fixture;
 
 namespace {
 
-bool StartQt() {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    return InstallQtWidgetSet();
-}
 
-std::string Fixture(const char* name) { return std::string(XQ_SOURCE_DIR) + "/tests/qt/fixtures/" + name; }
 
 // An image list of solid squares, one per colour (the bottom-left pixel, which a masked list
 // takes as transparent, in another colour).

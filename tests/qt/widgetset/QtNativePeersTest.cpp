@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "qt/QtTestSupport.h"
 #include "platform/core/Exceptions.h"
 #include "platform/forms/Forms.h"
 #include "platform/forms/WidgetSet.h"
@@ -32,13 +33,10 @@
 #include "platform/widgets/StdCtrls.h"
 
 using namespace plat;
+using qttest::StartQt;
 
 namespace {
 
-bool StartQt() {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    return InstallQtWidgetSet();
-}
 
 struct TDrawCall {
     TWinControl* Control;

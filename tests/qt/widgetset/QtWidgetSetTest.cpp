@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "qt/QtTestSupport.h"
 #include "platform/forms/DfmReader.h"
 #include "platform/core/SysUtils.h"
 #include "platform/forms/Forms.h"
@@ -32,6 +33,8 @@
 #include "platform/widgets/StdCtrls.h"
 
 using namespace plat;
+using qttest::StartQt;
+using qttest::Fixture;
 
 namespace {
 
@@ -87,15 +90,7 @@ class TSwatch : public TCustomControl {
 };
 PLAT_REGISTER_CLASS(TSwatch, TCustomControl) {}
 
-std::string Fixture(const char* name) {
-    return std::string(XQ_SOURCE_DIR) + "/tests/qt/fixtures/" + name;
-}
 
-// Tests never need a display: always the offscreen platform.
-bool StartQt() {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    return InstallQtWidgetSet();
-}
 
 class QtFixture : public ::testing::Test {
 protected:
