@@ -27,6 +27,16 @@ bool SendFocusMessage(TWinControl* control, uint32_t msg, int count) {
 
 [[noreturn]] void CannotFocus() { throw EInvalidOperation("Cannot focus a disabled or invisible window"); }
 
+const TTypeInfo* TypeMainMenuRef() {
+    // The menu classes live with the menus; the property holds any component of that kind.
+    static const TTypeInfo* t = [] {
+        const TTypeInfo* named = NamedType("TMainMenu", tkClass);
+        const_cast<TTypeInfo*>(named)->ClassType = &TComponent::StaticClass();
+        return named;
+    }();
+    return t;
+}
+
 }  // namespace
 
 // ---- TCustomForm ---------------------------------------------------------------------------
@@ -37,6 +47,7 @@ PLAT_REGISTER_CLASS(TCustomForm, TCustomControl) {
     b.Property("BorderStyle", &TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle).Unpublished();
     b.Property("FormStyle", &TCustomForm::FormStyle, &TCustomForm::SetFormStyle).Unpublished();
     b.Property("KeyPreview", &TCustomForm::KeyPreview, &TCustomForm::SetKeyPreview).Unpublished();
+    b.Property("Menu", &TCustomForm::Menu, &TCustomForm::SetMenu).Type(TypeMainMenuRef()).Unpublished();
     b.Property("OldCreateOrder", &TCustomForm::OldCreateOrder, &TCustomForm::SetOldCreateOrder).Unpublished();
     b.Property("PixelsPerInch", &TCustomForm::PixelsPerInch, &TCustomForm::SetPixelsPerInch).Unpublished();
     b.Property("Position", &TCustomForm::Position, &TCustomForm::SetPosition).Unpublished();
@@ -62,7 +73,7 @@ PLAT_REGISTER_CLASS(TCustomForm, TCustomControl) {
 
 PLAT_REGISTER_CLASS(TForm, TCustomForm) {
     b.Publish({"ActiveControl", "BorderIcons", "BorderStyle", "Caption", "ClientHeight", "ClientWidth", "Color",
-               "Ctl3D", "Enabled", "Font", "FormStyle", "Height", "KeyPreview", "OldCreateOrder", "ParentFont",
+               "Ctl3D", "Enabled", "Font", "FormStyle", "Height", "KeyPreview", "Menu", "OldCreateOrder", "ParentFont",
                "PixelsPerInch", "PopupMenu", "Position", "Scaled", "ShowHint", "Visible", "Width", "WindowState",
                "OnActivate", "OnClick", "OnClose", "OnCloseQuery", "OnCreate", "OnDblClick", "OnDeactivate",
                "OnDestroy", "OnHelp", "OnHide", "OnKeyDown", "OnKeyPress", "OnKeyUp", "OnMouseDown", "OnMouseMove",
@@ -256,13 +267,34 @@ void TCustomForm::SetWindowState(TWindowState s) {
 }
 
 TRect TCustomForm::ClientRect() const {
-    if (fBorderStyle == bsNone) return {0, 0, fWidth, fHeight};
-    return {0, 0, std::max(0, fWidth - 2 * FormFrameWidth), std::max(0, fHeight - 2 * FormFrameWidth - FormCaptionHeight)};
+    int bar = fMenu ? FormMenuHeight : 0;
+    if (fBorderStyle == bsNone) return {0, 0, fWidth, std::max(0, fHeight - bar)};
+    return {0, 0, std::max(0, fWidth - 2 * FormFrameWidth),
+            std::max(0, fHeight - 2 * FormFrameWidth - FormCaptionHeight - bar)};
 }
 
 TPoint TCustomForm::ClientOrigin() const {
-    if (fBorderStyle == bsNone) return {0, 0};
-    return {FormFrameWidth, FormFrameWidth + FormCaptionHeight};
+    int bar = fMenu ? FormMenuHeight : 0;
+    if (fBorderStyle == bsNone) return {0, bar};
+    return {FormFrameWidth, FormFrameWidth + FormCaptionHeight + bar};
+}
+
+void TCustomForm::SetMenu(TComponent* menu) {
+    if (menu == fMenu) return;
+    int clientHeight = ClientHeight();
+    if (fMenu) fMenu->RemoveFreeNotification(this);
+    fMenu = menu;
+    if (menu) menu->FreeNotification(this);
+    // The bar is outside the client area: the window grows or shrinks by it.
+    if (ClientHeight() != clientHeight) SetHeight(fHeight + (clientHeight - ClientHeight()));
+    Changed(TPeerChange::Style);
+}
+
+void TCustomForm::Notification(TComponent* component, TOperation operation) {
+    TCustomControl::Notification(component, operation);
+    if (operation != opRemove || component != fMenu) return;
+    if (IsDestroying()) fMenu = nullptr;
+    else SetMenu(nullptr);
 }
 
 void TCustomForm::Resize() { TCustomControl::Resize(); }

@@ -38,6 +38,8 @@ using TFormState = TSet<TFormStateItem>;
 // Frame metrics of a bordered form in the model (client area = bounds minus these).
 constexpr int FormFrameWidth = 4;
 constexpr int FormCaptionHeight = 19;
+// The height of a form's menu bar in the model (it lies between the caption and the client area).
+constexpr int FormMenuHeight = 19;
 
 class TCustomForm : public TCustomControl {
     PLAT_CLASS(TCustomForm)
@@ -89,6 +91,11 @@ class TCustomForm : public TCustomControl {
     void SetParentWindow(HWND h) { fParentWindow = h; }
     TFormState FormState() const { return fFormState; }
     bool Modal() const { return fFormState.Contains(fsModal); }
+    // The form's main menu (a TMainMenu; the menus live above this layer). Its bar lies outside
+    // the client area, between the caption and the client: setting or removing the menu keeps
+    // ClientWidth/ClientHeight and changes Height by FormMenuHeight.
+    TComponent* Menu() const { return fMenu; }
+    void SetMenu(TComponent* menu);
 
     void SetVisible(bool v) override;
     void Show();
@@ -137,8 +144,10 @@ protected:
     void CMDeactivate(TMessage& msg);
     void CMDialogKey(TMessage& msg);
     void WMNextDlgCtl(TMessage& msg);
+    void Notification(TComponent* component, TOperation operation) override;
 
     TWinControl* fActiveControl = nullptr;
+    TComponent* fMenu = nullptr;
     TWinControl* fFocusedControl = nullptr;
     bool fActive = false;
     bool fKeyPreview = false;

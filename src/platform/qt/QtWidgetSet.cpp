@@ -30,6 +30,7 @@
 #include <map>
 
 #include "platform/forms/TypInfo.h"
+#include "platform/qt/QtMainMenu.h"
 #include "platform/qt/QtOwnerDraw.h"
 #include "platform/qt/QtPaint.h"
 #include "platform/qt/QtProperties.h"
@@ -40,6 +41,7 @@
 #include "platform/widgets/DBCtrls.h"
 #include "platform/widgets/ExtCtrls.h"
 #include "platform/widgets/Grids.h"
+#include "platform/widgets/Menus.h"
 #include "platform/widgets/StdCtrls.h"
 
 namespace plat {
@@ -430,6 +432,58 @@ protected:
     }
 };
 
+// The window of a form with a main menu: the menu bar on top, the form's client area (its peer's
+// widget) below it at the model's client size. The bar lies outside the client area as the
+// original's did, so the children stay where the model places them.
+class XqFrame : public QWidget {
+public:
+    XqFrame(HWND form, QWidget* client) : QWidget(nullptr, Qt::Window), fForm(form), fClient(client) {}
+    bool Syncing = false;
+    XqMenuBar* Bar = nullptr;
+    // The bar's height at the window's width (it wraps when its items do not fit in one row).
+    int BarHeight() const {
+        if (!Bar || Bar->isHidden()) return 0;
+        int h = Bar->heightForWidth(width());
+        return h > 0 ? h : Bar->sizeHint().height();
+    }
+    // Places the bar and the client area inside the window.
+    void Arrange() {
+        int bar = BarHeight();
+        if (Bar) Bar->setGeometry(0, 0, width(), bar);
+        if (fClient) fClient->setGeometry(0, bar, width(), std::max(1, height() - bar));
+    }
+
+protected:
+    void closeEvent(QCloseEvent* e) override {
+        e->ignore();  // the model decides
+        if (FindControl(fForm)) {
+            SendMessage(fForm, WM_CLOSE);
+            while (Application->ProcessMessage()) {
+            }
+        }
+    }
+    void resizeEvent(QResizeEvent* e) override {
+        QWidget::resizeEvent(e);
+        Arrange();
+        auto* f = dynamic_cast<TCustomForm*>(FindControl(fForm));
+        if (!f || Syncing) return;
+        int w = width(), h = height() - BarHeight();
+        int dw = f->Width() - f->ClientWidth(), dh = f->Height() - f->ClientHeight();
+        if (w + dw != f->Width() || h + dh != f->Height()) f->SetBounds(f->Left(), f->Top(), w + dw, h + dh);
+    }
+    void moveEvent(QMoveEvent* e) override {
+        QWidget::moveEvent(e);
+        auto* f = dynamic_cast<TCustomForm*>(FindControl(fForm));
+        if (!f || Syncing) return;
+        QPoint p = frameGeometry().topLeft();
+        if (p.x() != f->Left() || p.y() != f->Top()) f->SetBounds(p.x(), p.y(), f->Width(), f->Height());
+    }
+
+private:
+    HWND fForm;
+    QPointer<QWidget> fClient;
+};
+
 // The text side of a radio button: its Alignment (a "TLeftRight"), read by name for the radio
 // buttons of control libraries.
 bool TextOnLeft(TControl* c) {
@@ -517,6 +571,7 @@ private:
 };
 
 void DrainModelQueue();
+void SyncShownForms();
 
 // ---- Peers ---------------------------------------------------------------------------------
 
@@ -592,8 +647,16 @@ public:
                 cw->setParent(nullptr);
             }
         delete fWidget.data();
+        delete fFrame.data();
     }
     QWidget* Widget() const { return fWidget; }
+    // The window of a top-level form: its frame when it has a menu bar, else the client widget.
+    QWidget* Window() const { return fFrame ? fFrame.data() : fWidget.data(); }
+    QMenuBar* MenuBar() const { return fFrame ? fFrame->Bar : nullptr; }
+    // A form's menu bar re-reads the model's menu when it changed.
+    void SyncMenuBar() {
+        if (fFrame && fFrame->Bar && fFrame->Bar->Sync()) SyncMenu(dynamic_cast<TCustomForm*>(Control()));
+    }
     TQtPeerKind Kind() const { return fKind; }
 
     void Changed(TControl* which, TPeerChange what) override {
@@ -606,6 +669,7 @@ public:
         auto* form = dynamic_cast<TCustomForm*>(c);
         auto* painted = dynamic_cast<XqPainted*>(fWidget.data());
         if (painted) painted->Syncing = true;
+        if (fFrame) fFrame->Syncing = true;
         switch (what) {
             case TPeerChange::Bounds: SyncBounds(form); break;
             case TPeerChange::Visible: case TPeerChange::WindowState: SyncVisible(form); break;
@@ -614,10 +678,11 @@ public:
             case TPeerChange::Font: case TPeerChange::Color: SyncLook(); break;
             case TPeerChange::Cursor: fWidget->setCursor(CursorShapeOf(c->Cursor())); break;
             case TPeerChange::ZOrder: case TPeerChange::Children: SyncParent(form); Restack(); break;
-            case TPeerChange::Style: SyncStyle(form); SyncStateLater(); break;
+            case TPeerChange::Style: SyncMenu(form); SyncStyle(form); SyncStateLater(); break;
             case TPeerChange::Hint: case TPeerChange::Focus: break;  // hints are read when shown
             case TPeerChange::Created: case TPeerChange::All:
                 SyncParent(form);
+                SyncMenu(form);
                 SyncStyle(form);
                 SyncLook();
                 SyncText(form);
@@ -628,6 +693,7 @@ public:
                 break;
         }
         if (painted) painted->Syncing = false;
+        if (fFrame) fFrame->Syncing = false;
         fWidget->update();
     }
     void Invalidate(TControl*) override {
@@ -690,9 +756,43 @@ private:
             if (auto* w = dynamic_cast<TWinControl*>(sib); w && w->HandleAllocated())
                 if (auto* p = dynamic_cast<TQtPeer*>(w->Peer()); p && p->Widget()) p->Widget()->raise();
     }
+    // A top-level form's window (its client widget, or the frame holding its menu bar).
+    bool TopLevel(TCustomForm* form) const { return form && (fFrame || fWidget->isWindow()); }
+    // A form with a main menu gets a frame window: the bar above, the client widget below. The
+    // frame stays once made (a menu removed later only hides the bar).
+    void SyncMenu(TCustomForm* form) {
+        if (!form || form->Parent() || !fWidget) return;
+        bool wanted = dynamic_cast<TMainMenu*>(form->Menu()) != nullptr;
+        if (!fFrame && !wanted) return;
+        if (!fFrame) {
+            bool shown = fWidget->isVisible();
+            auto* frame = new XqFrame(form->Handle(), fWidget);
+            frame->Syncing = true;
+            frame->setWindowTitle(fWidget->windowTitle());
+            frame->setWindowFlags(fWidget->windowFlags());
+            frame->setWindowModality(fWidget->windowModality());
+            frame->setFocusPolicy(Qt::NoFocus);
+            frame->Bar = new XqMenuBar(form->Handle(), [] { DrainModelQueue(); SyncShownForms(); }, frame);
+            frame->Bar->setFocusPolicy(Qt::NoFocus);
+            fWidget->hide();
+            fWidget->setParent(frame);
+            fWidget->show();
+            fFrame = frame;
+            SyncBounds(form);
+            if (shown) SyncVisible(form);
+            frame->Syncing = false;
+        }
+        fFrame->Bar->setVisible(wanted);
+        fFrame->Bar->Sync();
+        SyncBounds(form);
+    }
     void SyncBounds(TCustomForm* form) {
         TWinControl* c = Control();
-        if (form && fWidget->isWindow()) {
+        if (fFrame && TopLevel(form)) {
+            fFrame->resize(std::max(1, form->ClientWidth()), std::max(1, form->ClientHeight()) + fFrame->BarHeight());
+            fFrame->Arrange();
+            fFrame->move(form->Left(), form->Top());
+        } else if (TopLevel(form)) {
             fWidget->resize(std::max(1, form->ClientWidth()), std::max(1, form->ClientHeight()));
             fWidget->move(form->Left(), form->Top());
         } else {
@@ -701,16 +801,17 @@ private:
     }
     void SyncVisible(TCustomForm* form) {
         TWinControl* c = Control();
-        if (form && fWidget->isWindow()) {
+        if (TopLevel(form)) {
+            QWidget* win = Window();
             if (!form->Visible()) {
-                fWidget->hide();
+                win->hide();
                 return;
             }
-            fWidget->setWindowModality(form->Modal() ? Qt::ApplicationModal : Qt::NonModal);
+            win->setWindowModality(form->Modal() ? Qt::ApplicationModal : Qt::NonModal);
             switch (form->WindowState()) {
-                case wsMinimized: fWidget->showMinimized(); break;
-                case wsMaximized: fWidget->showMaximized(); break;
-                default: fWidget->showNormal(); break;
+                case wsMinimized: win->showMinimized(); break;
+                case wsMaximized: win->showMaximized(); break;
+                default: win->showNormal(); break;
             }
             return;
         }
@@ -718,7 +819,8 @@ private:
         fWidget->setVisible(c->Visible() && fWidget->parentWidget());
     }
     void SyncStyle(TCustomForm* form) {
-        if (!form || !fWidget->isWindow()) return;
+        if (!TopLevel(form)) return;
+        QWidget* win = Window();
         Qt::WindowFlags flags = Qt::Window;
         switch (form->BorderStyle()) {
             case bsNone: flags |= Qt::FramelessWindowHint; break;
@@ -727,10 +829,10 @@ private:
             default: break;
         }
         if (form->FormStyle() == fsStayOnTop) flags |= Qt::WindowStaysOnTopHint;
-        if (flags != fWidget->windowFlags()) {
-            bool shown = fWidget->isVisible();
-            fWidget->setWindowFlags(flags);
-            if (shown) fWidget->show();
+        if (flags != win->windowFlags()) {
+            bool shown = win->isVisible();
+            win->setWindowFlags(flags);
+            if (shown) win->show();
         }
     }
     void SyncLook() {
@@ -750,6 +852,7 @@ private:
         TWinControl* c = Control();
         if (form) {
             fWidget->setWindowTitle(QStr(c->Caption()));
+            if (fFrame) fFrame->setWindowTitle(QStr(c->Caption()));
             return;
         }
         if (auto* le = qobject_cast<QLineEdit*>(fWidget.data())) {
@@ -770,6 +873,7 @@ public:
     // What the control holds besides its text: check marks, items and selections.
     void SyncState() {
         TWinControl* c = Control();
+        SyncMenuBar();
         QSignalBlocker block(fWidget.data());
         if (auto* pb = qobject_cast<QPushButton*>(fWidget.data())) {
             // A press the model no longer holds (a left-button up posted to end the capture, a
@@ -859,6 +963,7 @@ private:
     }
 
     QPointer<QWidget> fWidget;
+    QPointer<XqFrame> fFrame;  // a top-level form's window holding its menu bar
     TQtPeerKind fKind;
     bool fStatePending = false;
 };
@@ -1203,6 +1308,10 @@ TQtWidgetSet::TQtWidgetSet() : fImpl(new TImpl) {
     fImpl->Drain = new QTimer(qApp);
     fImpl->Drain->setInterval(10);
     QObject::connect(fImpl->Drain, &QTimer::timeout, [] {
+        // A menu bar shows changes made to its items in code without waiting for input.
+        for (int i = 0; i < Screen->FormCount(); ++i)
+            if (TCustomForm* f = Screen->Forms(i); f->Visible() && f->HandleAllocated())
+                if (auto* p = dynamic_cast<TQtPeer*>(f->Peer())) p->SyncMenuBar();
         if (!Application->PendingMessages()) return;
         DrainModelQueue();
         SyncShownForms();
@@ -1310,6 +1419,13 @@ QImage RenderFormImage(TCustomForm& form) {
     if (QWidget* w = QtWidgetOf(&form)) {
         form.CreateHandlesDeep();
         w->ensurePolished();
+        // The menu bar where the model puts it, between the caption and the client area.
+        auto* peer = dynamic_cast<TQtPeer*>(form.Peer());
+        if (QMenuBar* bar = peer ? peer->MenuBar() : nullptr; bar && !bar->isHidden() && origin.Y >= FormMenuHeight) {
+            bar->ensurePolished();
+            QPixmap shot = bar->grab(QRect(0, 0, form.ClientWidth(), FormMenuHeight));
+            p.drawPixmap(origin.X, origin.Y - FormMenuHeight, shot);
+        }
         QPixmap client = w->grab();
         p.drawPixmap(origin.X, origin.Y, client);
     }
