@@ -1407,7 +1407,8 @@ QImage RenderFormImage(TCustomForm& form) {
         // A plain frame and caption bar, so the picture has the form's outer size.
         p.setPen(QColor(128, 128, 128));
         p.drawRect(0, 0, img.width() - 1, img.height() - 1);
-        QRect caption(2, 2, img.width() - 4, std::max(0, origin.Y - 3));
+        int bar = form.Menu() ? FormMenuHeight : 0;  // the menu bar lies below the caption
+        QRect caption(2, 2, img.width() - 4, std::max(0, origin.Y - bar - 3));
         p.fillRect(caption, QtColor(clActiveCaption));
         TFont f;
         f.SetName(DefaultFontName);
