@@ -26,6 +26,12 @@ namespace {
 
 struct TMenuLog : TObject {
     std::vector<std::string> Log;
+    std::vector<std::string> Drawn;
+    void DrawItem(TObject* sender, TCanvas* canvas, TRect rect, bool) {
+        Drawn.push_back(static_cast<TMenuItem*>(sender)->Caption());
+        canvas->Brush()->SetColor(clFuchsia);
+        canvas->FillRect(rect);
+    }
     void Click(TObject* sender) { Log.push_back(static_cast<TMenuItem*>(sender)->Caption()); }
     void KeyDown(TObject*, uint16_t& key, TShiftState shift) {
         if (shift.Contains(ssAlt)) Log.push_back("alt+" + std::string(1, static_cast<char>(key)));
@@ -91,6 +97,12 @@ protected:
     static QAction* Find(const QList<QAction*>& actions, const QString& text) {
         for (QAction* a : actions)
             if (a->text() == text) return a;
+        return nullptr;
+    }
+    // The action standing for a model item (owner-drawn actions carry a mark in their text).
+    static QAction* FindItem(const QList<QAction*>& actions, TMenuItem* item) {
+        for (QAction* a : actions)
+            if (a->data().value<quintptr>() == reinterpret_cast<quintptr>(item)) return a;
         return nullptr;
     }
     // Runs Qt's loop a little: picks are clicked from there, code changes read by the timer.
@@ -176,6 +188,23 @@ TEST_F(QtMainMenu, PickingAnItemClicksItInTheModel) {
     Settle();
     EXPECT_FALSE(grid->Checked());
     EXPECT_FALSE(Find(Find(Bar()->actions(), "&View")->menu()->actions(), "&Grid")->isChecked());
+}
+
+// An owner-drawn main menu (the code converter sets OwnerDraw): the drop-down menus draw their
+// items through the model, as pop-up menus do.
+TEST_F(QtMainMenu, OwnerDrawnItemsOfTheDropDownMenusDrawThroughTheModel) {
+    menu->SetOwnerDraw(true);
+    one->OnDrawItem = TMenuDrawItemEvent::Of<&TMenuLog::DrawItem>(&log);
+    form->Show();
+    QAction* recentAction = FindItem(FindItem(Bar()->actions(), file)->menu()->actions(), recent);
+    ASSERT_TRUE(recentAction && recentAction->menu());
+    QMenu* sub = recentAction->menu();
+    sub->ensurePolished();
+    sub->adjustSize();
+    QImage img = sub->grab().toImage();
+    EXPECT_EQ(log.Drawn, std::vector<std::string>{"One"});
+    QRect r = sub->actionGeometry(sub->actions().value(0));
+    EXPECT_EQ(img.pixelColor(r.center()), QtColor(clFuchsia));
 }
 
 TEST_F(QtMainMenu, ADisabledItemCannotBeTriggered) {
