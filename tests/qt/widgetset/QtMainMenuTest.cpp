@@ -106,7 +106,7 @@ protected:
         return nullptr;
     }
     // Runs Qt's loop a little: picks are clicked from there, code changes read by the timer.
-    static void Settle() { QTest::qWait(40); }
+    static void Settle() { QTest::qWait(100); }
 
     TMenuLog log;
     TForm* form = nullptr;
@@ -248,6 +248,28 @@ TEST_F(QtMainMenu, RemovingTheMenuHidesTheBarAndKeepsTheClientArea) {
     EXPECT_EQ(form->ClientHeight(), clientHeight);
     EXPECT_EQ(client->geometry().top(), 0);
     EXPECT_EQ(client->window()->height(), form->ClientHeight());
+}
+
+// A menu given to a form already on screen: its window becomes the frame with the bar; the client
+// area and its children keep their places and the window stays shown.
+TEST_F(QtMainMenu, AMenuSetOnAShownFormBringsTheBar) {
+    form->SetMenu(nullptr);
+    form->Show();
+    QWidget* client = QtWidgetOf(form);
+    ASSERT_NE(client, nullptr);
+    int shownClientHeight = form->ClientHeight();
+    form->SetMenu(menu);
+    Settle();
+    QMenuBar* bar = Bar();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_FALSE(client->isWindow());
+    EXPECT_TRUE(client->window()->isVisible());
+    EXPECT_TRUE(client->isVisible());
+    EXPECT_EQ(form->ClientHeight(), shownClientHeight);
+    EXPECT_EQ(client->geometry(), QRect(0, bar->height(), form->ClientWidth(), form->ClientHeight()));
+    EXPECT_EQ(QtWidgetOf(button)->geometry(), QRect(10, 12, 90, 25));
+    EXPECT_EQ(Texts(bar->actions()), (QStringList{"&File", "&View", "&Help"}));
 }
 
 TEST_F(QtMainMenu, AFormWithoutAMenuHasNoBar) {
