@@ -313,6 +313,9 @@ PLAT_REGISTER_CLASS(TControl, TComponent) {
     b.Event("OnEndDrag", &TControl::OnEndDrag).Unpublished();
     b.Event("OnStartDock", &TControl::OnStartDock).Unpublished();
     b.Event("OnEndDock", &TControl::OnEndDock).Unpublished();
+    b.Event("OnMouseWheel", &TControl::OnMouseWheel).Unpublished();
+    b.Event("OnMouseWheelDown", &TControl::OnMouseWheelDown).Unpublished();
+    b.Event("OnMouseWheelUp", &TControl::OnMouseWheelUp).Unpublished();
 }
 
 TControl::TControl(TComponent* owner) : TComponent(owner), fFont(std::make_unique<TFont>()) {
@@ -640,6 +643,16 @@ void TControl::WndProc(TMessage& msg) {
         case WM_MOUSEMOVE:
             MouseMove(MouseShift(msg.WParam), LParamX(msg.LParam), LParamY(msg.LParam));
             break;
+        case WM_MOUSEWHEEL: {
+            // wParam: key state (low word), delta (high word); lParam: the pointer on the screen.
+            // Unhandled, the wheel goes on to the parent, as the system's default does.
+            TComponentWatch w(this);
+            bool handled = DoMouseWheel(MouseShift(WParamLow(msg.WParam)), WParamHighSigned(msg.WParam),
+                                        TPoint{LParamX(msg.LParam), LParamY(msg.LParam)});
+            if (handled) msg.Result = 1;
+            else if (w.Target && fParent) msg.Result = fParent->Perform(msg.Msg, msg.WParam, msg.LParam);
+            break;
+        }
         case WM_CANCELMODE:
             fControlState.Exclude(csClicked);
             if (gCapture == this) SetCaptureControl(nullptr);
@@ -666,6 +679,27 @@ void TControl::MouseDown(TMouseButton b, TShiftState s, int x, int y) { OnMouseD
 void TControl::MouseUp(TMouseButton b, TShiftState s, int x, int y) { OnMouseUp(this, b, s, x, y); }
 void TControl::MouseMove(TShiftState s, int x, int y) { OnMouseMove(this, s, x, y); }
 
+bool TControl::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) {
+    bool handled = false;
+    OnMouseWheel(this, shift, wheelDelta, mousePos, handled);
+    if (handled) return true;
+    if (wheelDelta < 0) return DoMouseWheelDown(shift, mousePos);
+    if (wheelDelta > 0) return DoMouseWheelUp(shift, mousePos);
+    return false;
+}
+
+bool TControl::DoMouseWheelDown(TShiftState shift, TPoint mousePos) {
+    bool handled = false;
+    OnMouseWheelDown(this, shift, mousePos, handled);
+    return handled;
+}
+
+bool TControl::DoMouseWheelUp(TShiftState shift, TPoint mousePos) {
+    bool handled = false;
+    OnMouseWheelUp(this, shift, mousePos, handled);
+    return handled;
+}
+
 // ---- TWinControl ---------------------------------------------------------------------------
 
 PLAT_REGISTER_CLASS(TWinControl, TControl) {
@@ -688,6 +722,8 @@ PLAT_REGISTER_CLASS(TWinControl, TControl) {
     b.Message(CN_SYSKEYDOWN, &TWinControl::CNKeyDown);
     b.Message(CN_CHAR, &TWinControl::CNChar);
     b.Message(CN_SYSCHAR, &TWinControl::CNSysChar);
+    b.Message(WM_VSCROLL, &TWinControl::WMScroll);
+    b.Message(WM_HSCROLL, &TWinControl::WMScroll);
 }
 
 TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
@@ -1131,6 +1167,53 @@ void TWinControl::SetBounds(int left, int top, int width, int height) {
 
 void TWinControl::Update() {
     if (fPeer) fPeer->Update();
+}
+
+// ---- Scrolling -----------------------------------------------------------------------------
+
+TScrollBarInfo TWinControl::ScrollBarInfo(TScrollBarKind) const { return {}; }
+
+bool TWinControl::ScrollBy(TScrollBarKind kind, int lines) {
+    TScrollBarInfo info = ScrollBarInfo(kind);
+    int pos = std::clamp(info.Pos + lines, info.Min, info.MaxPos());
+    if (pos == info.Pos) return false;
+    ScrollBarMoved(kind, pos);
+    return true;
+}
+
+void TWinControl::WMScroll(TMessage& msg) {
+    TScrollBarKind kind = msg.Msg == WM_VSCROLL ? sbVertical : sbHorizontal;
+    TScrollBarInfo info = ScrollBarInfo(kind);
+    int page = std::max(1, info.Page);
+    int pos = info.Pos;
+    switch (WParamLow(msg.WParam)) {
+        case SB_LINEUP: pos -= 1; break;
+        case SB_LINEDOWN: pos += 1; break;
+        case SB_PAGEUP: pos -= page; break;
+        case SB_PAGEDOWN: pos += page; break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: pos = WParamHigh(msg.WParam); break;
+        case SB_TOP: pos = info.Min; break;
+        case SB_BOTTOM: pos = info.MaxPos(); break;
+        default: return;  // SB_ENDSCROLL
+    }
+    pos = std::clamp(pos, info.Min, info.MaxPos());
+    if (pos != info.Pos) ScrollBarMoved(kind, pos);
+    msg.Result = 0;
+}
+
+bool TWinControl::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) {
+    if (TControl::DoMouseWheel(shift, wheelDelta, mousePos)) return true;
+    // The default: a control with a vertical bar scrolls three lines a notch (a page when that is
+    // less); parts of a notch (fine wheels) add up.
+    TScrollBarInfo info = ScrollBarInfo(sbVertical);
+    if (!info.Visible) return false;
+    fWheelAccumulator += wheelDelta;
+    int notches = fWheelAccumulator / WHEEL_DELTA;
+    fWheelAccumulator -= notches * WHEEL_DELTA;
+    int step = std::min(3, std::max(1, info.Page));
+    if (notches != 0) ScrollBy(sbVertical, -notches * step);
+    return true;
 }
 
 // ---- TCustomControl, TGraphicControl -------------------------------------------------------

@@ -2,6 +2,7 @@
 // Controls: TControl (bounds, visibility, enabled state, colour, font, caption, hint, cursor,
 // mouse and key events), TWinControl (children, handle, tab order, focus), TCustomControl and
 // TGraphicControl; window handles as 32-bit tokens; keyboard and mouse input into the model.
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -76,8 +77,22 @@ PLAT_DECLARE_EVENT(TDockOverEvent, TObject*, TObject* /*Source*/, int, int, TDra
 PLAT_DECLARE_EVENT(TGetSiteInfoEvent, TObject*, TControl* /*DockClient*/, TRect& /*InfluenceRect*/, TPoint /*MousePos*/,
                    bool& /*CanDock*/)
 PLAT_DECLARE_EVENT(TUnDockEvent, TObject*, TControl* /*Client*/, TWinControl* /*NewTarget*/, bool& /*Allow*/)
+PLAT_DECLARE_EVENT(TMouseWheelEvent, TObject* /*Sender*/, TShiftState /*Shift*/, int /*WheelDelta*/,
+                   TPoint /*MousePos*/, bool& /*Handled*/)
+PLAT_DECLARE_EVENT(TMouseWheelUpDownEvent, TObject* /*Sender*/, TShiftState /*Shift*/, TPoint /*MousePos*/,
+                   bool& /*Handled*/)
 // A window procedure: a control's WindowProc can be saved and replaced (subclassing).
 PLAT_DECLARE_EVENT(TWndMethod, TMessage&)
+
+// A window's scroll bars, as a presentation asks for them: the position runs from Min to
+// Max - Page + 1 (Page positions are shown at once); Visible is whether the bar is shown.
+enum TScrollBarKind { sbHorizontal, sbVertical };
+struct TScrollBarInfo {
+    int Min = 0, Max = 0, Page = 0, Pos = 0;
+    bool Visible = false;
+    int MaxPos() const { return Page > 0 ? std::max(Min, Max - Page + 1) : Max; }
+    bool operator==(const TScrollBarInfo&) const = default;
+};
 
 // Control state and style bits.
 enum TControlStateItem { csLButtonDown, csClicked, csPalette, csReadingState, csAlignmentNeeded, csFocusing,
@@ -202,6 +217,10 @@ class TControl : public TComponent {
     TStartDragEvent OnStartDrag;
     TEndDragEvent OnEndDrag, OnEndDock;
     TStartDockEvent OnStartDock;
+    // WM_MOUSEWHEEL (sent to the control under the pointer): OnMouseWheel, then OnMouseWheelDown or
+    // OnMouseWheelUp; unhandled, the control's own scrolling, else the parent's.
+    TMouseWheelEvent OnMouseWheel;
+    TMouseWheelUpDownEvent OnMouseWheelDown, OnMouseWheelUp;
 
     // The peer this control is shown through (its own for a windowed control, else the parent's).
     virtual TWidgetPeer* Peer() const;
@@ -212,6 +231,11 @@ protected:
     virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
     virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
     virtual void MouseMove(TShiftState shift, int x, int y);
+    // The wheel turned by wheelDelta (WHEEL_DELTA a notch) with the pointer at mousePos (screen);
+    // true when handled. The default raises the wheel events.
+    virtual bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos);
+    virtual bool DoMouseWheelDown(TShiftState shift, TPoint mousePos);
+    virtual bool DoMouseWheelUp(TShiftState shift, TPoint mousePos);
     virtual void Resize();
     virtual void TextChanged() {}
     virtual void FontChanged();
@@ -309,6 +333,13 @@ class TWinControl : public TControl {
     void SetBounds(int left, int top, int width, int height) override;
     void Update() override;
 
+    // Scrolling. A control that scrolls answers its bars here (default: none) and moves its
+    // position in ScrollBarMoved; WM_HSCROLL/WM_VSCROLL (SB_* requests) and the wheel's default
+    // handling (three lines a notch, a page when that is less) go through these two.
+    virtual TScrollBarInfo ScrollBarInfo(TScrollBarKind kind) const;
+    // Moves the position by `lines` (clamped to the range); true when it moved.
+    bool ScrollBy(TScrollBarKind kind, int lines);
+
     TNotifyEvent OnEnter, OnExit;
     TKeyEvent OnKeyDown, OnKeyUp;
     TKeyPressEvent OnKeyPress;
@@ -344,6 +375,10 @@ protected:
     void EnabledChanged() override;
     void VisibleChanged() override;
     void NotifyChildren(uint32_t msg);
+    bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
+    // Sets the scroll position (already clamped to the range ScrollBarInfo answers).
+    virtual void ScrollBarMoved(TScrollBarKind kind, int pos) { (void)kind; (void)pos; }
+    void WMScroll(TMessage& msg);
 
     void WMSetFocus(TMessage& msg);
     void WMNextDlgCtl(TMessage& msg);
@@ -364,6 +399,7 @@ protected:
     int fAlignLevel = 0;
     bool fAligning = false;
     int fPendingTabOrder = -1;
+    int fWheelAccumulator = 0;  // part of a notch not yet scrolled
 };
 
 // A windowed control that paints itself through the model's canvas.

@@ -55,6 +55,8 @@ constexpr uint32_t WM_SYSCHAR = 0x0106;
 constexpr uint32_t WM_COMMAND = 0x0111;
 constexpr uint32_t WM_SYSCOMMAND = 0x0112;
 constexpr uint32_t WM_TIMER = 0x0113;
+constexpr uint32_t WM_HSCROLL = 0x0114;
+constexpr uint32_t WM_VSCROLL = 0x0115;
 constexpr uint32_t WM_MOUSEMOVE = 0x0200;
 constexpr uint32_t WM_LBUTTONDOWN = 0x0201;
 constexpr uint32_t WM_LBUTTONUP = 0x0202;
@@ -64,6 +66,7 @@ constexpr uint32_t WM_RBUTTONUP = 0x0205;
 constexpr uint32_t WM_RBUTTONDBLCLK = 0x0206;
 constexpr uint32_t WM_MBUTTONDOWN = 0x0207;
 constexpr uint32_t WM_MBUTTONUP = 0x0208;
+constexpr uint32_t WM_MOUSEWHEEL = 0x020A;
 constexpr uint32_t WM_CAPTURECHANGED = 0x0215;
 constexpr uint32_t WM_USER = 0x0400;
 
@@ -148,6 +151,21 @@ constexpr uint16_t VK_F10 = 0x79;
 constexpr uint16_t VK_F11 = 0x7A;
 constexpr uint16_t VK_F12 = 0x7B;
 
+// Scroll requests: the low word of wParam of WM_HSCROLL/WM_VSCROLL (the high word carries the
+// position for SB_THUMBTRACK/SB_THUMBPOSITION).
+constexpr uint16_t SB_LINEUP = 0, SB_LINELEFT = 0;
+constexpr uint16_t SB_LINEDOWN = 1, SB_LINERIGHT = 1;
+constexpr uint16_t SB_PAGEUP = 2, SB_PAGELEFT = 2;
+constexpr uint16_t SB_PAGEDOWN = 3, SB_PAGERIGHT = 3;
+constexpr uint16_t SB_THUMBPOSITION = 4;
+constexpr uint16_t SB_THUMBTRACK = 5;
+constexpr uint16_t SB_TOP = 6, SB_LEFT = 6;
+constexpr uint16_t SB_BOTTOM = 7, SB_RIGHT = 7;
+constexpr uint16_t SB_ENDSCROLL = 8;
+// One notch of a mouse wheel (the high word of wParam of WM_MOUSEWHEEL, signed; positive: away
+// from the user, up).
+constexpr int WHEEL_DELTA = 120;
+
 // Mouse key state in wParam of mouse messages.
 constexpr uint32_t MK_LBUTTON = 0x0001;
 constexpr uint32_t MK_RBUTTON = 0x0002;
@@ -160,6 +178,14 @@ constexpr LPARAM MakeLParam(int x, int y) {
     return static_cast<LPARAM>(static_cast<uint32_t>(static_cast<uint16_t>(x)) |
                                (static_cast<uint32_t>(static_cast<uint16_t>(y)) << 16));
 }
+// Two 16-bit halves in wParam (scroll requests, wheel messages).
+constexpr WPARAM MakeWParam(int low, int high) {
+    return static_cast<WPARAM>(static_cast<uint32_t>(static_cast<uint16_t>(low)) |
+                               (static_cast<uint32_t>(static_cast<uint16_t>(high)) << 16));
+}
+constexpr int WParamLow(WPARAM w) { return static_cast<int>(static_cast<uint32_t>(w) & 0xFFFF); }
+constexpr int WParamHighSigned(WPARAM w) { return static_cast<int16_t>((static_cast<uint32_t>(w) >> 16) & 0xFFFF); }
+constexpr int WParamHigh(WPARAM w) { return static_cast<int>((static_cast<uint32_t>(w) >> 16) & 0xFFFF); }
 constexpr int LParamX(LPARAM l) { return static_cast<int16_t>(static_cast<uint32_t>(l) & 0xFFFF); }
 constexpr int LParamY(LPARAM l) { return static_cast<int16_t>((static_cast<uint32_t>(l) >> 16) & 0xFFFF); }
 

@@ -1,4 +1,5 @@
 #include "platform/qt/QtWidgetSet.h"
+#include "platform/qt/QtScrolling.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -695,11 +696,14 @@ public:
         if (painted) painted->Syncing = false;
         if (fFrame) fFrame->Syncing = false;
         fWidget->update();
+        if (fKind == TQtPeerKind::Generic) SyncQtScrollBarsLater(c, fWidget);  // bounds, counts
     }
     void Invalidate(TControl*) override {
         if (!fWidget) return;
         fWidget->update();
         SyncStateLater();
+        // Scrolling, items added or removed: the painted control's bars follow (QtScrolling.h).
+        if (fKind == TQtPeerKind::Generic) SyncQtScrollBarsLater(Control(), fWidget);
     }
     void Update() override {
         if (!fWidget || !fWidget->isVisible()) return;
@@ -874,6 +878,7 @@ public:
     void SyncState() {
         TWinControl* c = Control();
         SyncMenuBar();
+        if (fKind == TQtPeerKind::Generic) SyncQtScrollBars(c, fWidget);
         QSignalBlocker block(fWidget.data());
         if (auto* pb = qobject_cast<QPushButton*>(fWidget.data())) {
             // A press the model no longer holds (a left-button up posted to end the capture, a
@@ -1304,6 +1309,7 @@ TQtWidgetSet::TQtWidgetSet() : fImpl(new TImpl) {
     if (!dynamic_cast<XqStyle*>(QApplication::style())) QApplication::setStyle(new XqStyle(QApplication::style()->name()));
     fImpl->Filter = new XqInputFilter(qApp);
     qApp->installEventFilter(fImpl->Filter);
+    InstallQtScrolling();  // after the input filter, so it runs first (wheel, presses on scroll bars)
     // Messages the model posts outside any input (timers, other code) run from Qt's loop.
     fImpl->Drain = new QTimer(qApp);
     fImpl->Drain->setInterval(10);

@@ -1270,7 +1270,53 @@ void TCustomTreeView::SetSelected(TTreeNode* node) {
     if (!IsLoading()) OnChange(this, node);
 }
 
-TTreeNode* TCustomTreeView::TopItem() const { return fItems->GetFirstNode(); }
+TTreeNode* TCustomTreeView::TopItem() const {
+    auto v = VisibleNodes();
+    int top = TopIndex();
+    return top < static_cast<int>(v.size()) ? v[static_cast<size_t>(top)] : nullptr;
+}
+
+void TCustomTreeView::SetTopItem(TTreeNode* node) {
+    auto v = VisibleNodes();
+    auto it = std::find(v.begin(), v.end(), node);
+    if (it == v.end()) return;
+    ScrollBarMoved(sbVertical, std::min(static_cast<int>(it - v.begin()), ScrollBarInfo(sbVertical).MaxPos()));
+}
+
+int TCustomTreeView::PageRowCount() const { return std::max(1, ClientHeight() / std::max(1, RowHeight())); }
+
+int TCustomTreeView::TopIndex() const {
+    // Collapsing nodes or growing the window may leave fewer rows below the top than fit.
+    int rows = static_cast<int>(VisibleNodes().size());
+    return std::clamp(fTopIndex, 0, std::max(0, rows - PageRowCount()));
+}
+
+TScrollBarInfo TCustomTreeView::ScrollBarInfo(TScrollBarKind kind) const {
+    TScrollBarInfo info;
+    if (kind != sbVertical) return info;
+    int rows = static_cast<int>(VisibleNodes().size());
+    info.Max = std::max(0, rows - 1);
+    info.Page = PageRowCount();
+    info.Pos = TopIndex();
+    info.Visible = rows > info.Page;
+    return info;
+}
+
+void TCustomTreeView::ScrollBarMoved(TScrollBarKind kind, int pos) {
+    if (kind != sbVertical || pos == fTopIndex) return;
+    fTopIndex = pos;
+    NodesChanged();
+}
+
+void TCustomTreeView::ScrollIntoView(const TTreeNode* node) {
+    auto v = VisibleNodes();
+    auto it = std::find(v.begin(), v.end(), node);
+    if (it == v.end()) return;
+    int row = static_cast<int>(it - v.begin());
+    int top = TopIndex(), page = PageRowCount();
+    if (row < top) ScrollBarMoved(sbVertical, row);
+    else if (row >= top + page) ScrollBarMoved(sbVertical, row - page + 1);
+}
 
 void TCustomTreeView::SetImages(TCustomImageList* v) { SwapRef(this, fImages, v); NodesChanged(); }
 void TCustomTreeView::SetStateImages(TCustomImageList* v) { SwapRef(this, fStateImages, v); NodesChanged(); }
@@ -1351,7 +1397,7 @@ TRect TCustomTreeView::NodeRect(const TTreeNode* node, bool textOnly) const {
     auto v = VisibleNodes();
     auto it = std::find(v.begin(), v.end(), node);
     if (it == v.end()) return {};
-    int row = static_cast<int>(it - v.begin());
+    int row = static_cast<int>(it - v.begin()) - TopIndex();
     int h = RowHeight();
     int y = row * h;
     if (!textOnly) return {0, y, ClientWidth(), y + h};
@@ -1362,7 +1408,7 @@ TRect TCustomTreeView::NodeRect(const TTreeNode* node, bool textOnly) const {
 TTreeNode* TCustomTreeView::GetNodeAt(int, int y) const {
     if (y < 0) return nullptr;
     auto v = VisibleNodes();
-    int row = y / std::max(1, RowHeight());
+    int row = y / std::max(1, RowHeight()) + TopIndex();
     return row < static_cast<int>(v.size()) ? v[static_cast<size_t>(row)] : nullptr;
 }
 
@@ -1421,6 +1467,8 @@ void TCustomTreeView::DefaultKeyDown(uint16_t key, TShiftState shift) {
             break;
         default: break;
     }
+    // The node the keys moved to stays in view.
+    if (fSelected) ScrollIntoView(fSelected);
 }
 
 }  // namespace plat

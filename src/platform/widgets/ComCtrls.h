@@ -502,7 +502,14 @@ class TCustomTreeView : public TWinControl {
     TTreeNode* Selected() const { return fSelected; }
     // OnChanging may refuse; then OnChange.
     void SetSelected(TTreeNode* node);
+    // The node in the top row: the tree scrolls by rows of visible nodes.
     TTreeNode* TopItem() const;
+    void SetTopItem(TTreeNode* node);
+    // The visible index (row) of TopItem, kept within the scroll range.
+    int TopIndex() const;
+    // Rows that fit in the client area (at least 1).
+    int PageRowCount() const;
+    TScrollBarInfo ScrollBarInfo(TScrollBarKind kind) const override;
     TCustomImageList* Images() const { return fImages; }
     void SetImages(TCustomImageList* v);
     TCustomImageList* StateImages() const { return fStateImages; }
@@ -538,7 +545,8 @@ class TCustomTreeView : public TWinControl {
     void FullCollapse();
     // Sorts each level's siblings (OnCompare when assigned, else the texts case-insensitively).
     bool AlphaSort();
-    // Rows: the visible nodes (parents expanded) in order, each row the text height + 4 high.
+    // Rows: the visible nodes (parents expanded) in order, each row the text height + 4 high,
+    // starting at TopItem.
     int RowHeight() const;
     TTreeNode* GetNodeAt(int x, int y) const;
     TRect NodeRect(const TTreeNode* node, bool textOnly) const;
@@ -567,6 +575,9 @@ protected:
     void Loaded() override;
     void SortSiblings(std::vector<TTreeNode*>& list);
     std::vector<TTreeNode*> VisibleNodes() const;
+    void ScrollBarMoved(TScrollBarKind kind, int pos) override;
+    // Scrolls so the node's row lies inside the client area.
+    void ScrollIntoView(const TTreeNode* node);
 
     std::unique_ptr<TTreeNodes> fItems;
     TTreeNode* fSelected = nullptr;
@@ -581,6 +592,7 @@ protected:
     int fUpdateCount = 0;
     int fChangeCount = 0;
     bool fTearingDown = false;
+    int fTopIndex = 0;  // as scrolled; TopIndex() clamps it to what the rows allow now
 };
 
 class TTreeView : public TCustomTreeView {

@@ -469,6 +469,52 @@ int TCustomGrid::VisibleRowCount() const {
     return n;
 }
 
+int TCustomGrid::MaxTopRow() const {
+    int room = ClientHeight();
+    for (int r = 0; r < fFixedRows; ++r) room -= RowHeights(r) + fGridLineWidth;
+    int top = RowCount() - 1;
+    for (int r = RowCount() - 1; r >= fFixedRows; --r) {
+        room -= RowHeights(r) + fGridLineWidth;
+        if (room < 0) break;
+        top = r;
+    }
+    return std::max(fFixedRows, top);
+}
+
+int TCustomGrid::MaxLeftCol() const {
+    int room = ClientWidth();
+    for (int c = 0; c < fFixedCols; ++c) room -= ColWidths(c) + fGridLineWidth;
+    int left = ColCount() - 1;
+    for (int c = ColCount() - 1; c >= fFixedCols; --c) {
+        room -= ColWidths(c) + fGridLineWidth;
+        if (room < 0) break;
+        left = c;
+    }
+    return std::max(fFixedCols, left);
+}
+
+TScrollBarInfo TCustomGrid::ScrollBarInfo(TScrollBarKind kind) const {
+    TScrollBarInfo info;
+    bool vertical = kind == sbVertical;
+    int count = vertical ? RowCount() : ColCount();
+    int fixed = vertical ? fFixedRows : fFixedCols;
+    if (count <= fixed) return info;
+    int maxPos = vertical ? MaxTopRow() : MaxLeftCol();
+    int pos = vertical ? fTopRow : fLeftCol;
+    info.Min = fixed;
+    info.Max = count - 1;
+    info.Page = count - maxPos;  // so MaxPos() is the last position that fills the client area
+    info.Pos = pos;
+    bool allowed = fScrollBars == ssBoth || fScrollBars == (vertical ? ssVertical : ssHorizontal);
+    info.Visible = allowed && (maxPos > fixed || pos > fixed);
+    return info;
+}
+
+void TCustomGrid::ScrollBarMoved(TScrollBarKind kind, int pos) {
+    if (kind == sbVertical) SetTopRow(pos);
+    else SetLeftCol(pos);
+}
+
 void TCustomGrid::MakeVisible(int c, int r) {
     if (r >= fFixedRows) {
         if (r < fTopRow) SetTopRow(r);

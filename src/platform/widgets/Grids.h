@@ -160,6 +160,13 @@ class TCustomGrid : public TCustomControl {
     void SetLeftCol(int c);
     int VisibleColCount() const;
     int VisibleRowCount() const;
+    // The largest TopRow / LeftCol that still fills the client area (the last row or column at
+    // its far edge).
+    int MaxTopRow() const;
+    int MaxLeftCol() const;
+    // Bars as ScrollBars allows, shown while not every scrollable row (column) fits; a line is
+    // a row (column).
+    TScrollBarInfo ScrollBarInfo(TScrollBarKind kind) const override;
 
     // ---- Geometry ----
     TRect CellRect(int c, int r) const;  // empty when not visible
@@ -234,6 +241,7 @@ protected:
     void MouseMove(TShiftState shift, int x, int y) override;
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     void Resize() override;
+    void ScrollBarMoved(TScrollBarKind kind, int pos) override;
     void MakeVisible(int c, int r);
     void CheckCounts(int cols, int rows, int fixedCols, int fixedRows) const;
     int SizingColumnAt(int x, int y) const;

@@ -404,10 +404,18 @@ void TListItem::MakeVisible(bool) {
     TCustomListView* lv = ListView();
     if (!lv || (lv->ViewStyle() != vsReport && lv->ViewStyle() != vsList)) return;
     int i = Index();
-    int rows = std::max(1, lv->VisibleRowCount());
     if (lv->ViewStyle() == vsReport) {
-        if (i < lv->fTopIndex) lv->fTopIndex = i;
-        else if (i >= lv->fTopIndex + rows) lv->fTopIndex = i - rows + 1;
+        int rows = std::max(1, lv->VisibleRowCount());
+        int top = lv->TopIndex();
+        if (i < top) lv->fTopIndex = i;
+        else if (i >= top + rows) lv->fTopIndex = i - rows + 1;
+        lv->ItemsChanged();
+    } else {
+        TScrollBarInfo info = lv->ScrollBarInfo(sbHorizontal);
+        int col = i / lv->ListRowCount();
+        int page = std::max(1, info.Page);
+        if (col < info.Pos) lv->fLeftColumn = col;
+        else if (col >= info.Pos + page) lv->fLeftColumn = col - page + 1;
         lv->ItemsChanged();
     }
 }
@@ -1056,7 +1064,7 @@ TRect TCustomListView::ItemRect(const TListItem* item, TDisplayCode code) const 
     switch (fViewStyle) {
         case vsReport: {
             int r = RowHeight();
-            int y = HeaderHeight() + (idx - fTopIndex) * r;
+            int y = HeaderHeight() + (idx - TopIndex()) * r;
             int total = 0;
             for (int i = 0; i < fColumns->Count(); ++i) total += fColumns->Items(i)->Width();
             int col0 = fColumns->Count() ? fColumns->Items(0)->Width() : ClientWidth();
@@ -1071,8 +1079,8 @@ TRect TCustomListView::ItemRect(const TListItem* item, TDisplayCode code) const 
         }
         case vsList: {
             TTextSize cell = CellSize();
-            int rows = std::max(1, ClientHeight() / std::max(1, cell.cy));
-            int x = (idx / rows) * cell.cx, y = (idx % rows) * cell.cy;
+            int rows = ListRowCount();
+            int x = (idx / rows - LeftColumn()) * cell.cx, y = (idx % rows) * cell.cy;
             if (code == drIcon) return {x, y, x + smallW, y + cell.cy};
             if (code == drLabel) return {x + smallW + 2, y, x + cell.cx, y + cell.cy};
             return {x, y, x + cell.cx, y + cell.cy};
@@ -1118,13 +1126,68 @@ int TCustomListView::ColumnAtX(int x) const {
 
 TListItem* TCustomListView::TopItem() const {
     if (fViewStyle != vsReport && fViewStyle != vsList) return nullptr;
-    return fTopIndex < fItems->Count() ? fItems->Item(fTopIndex) : nullptr;
+    int top = fViewStyle == vsList ? LeftColumn() * ListRowCount() : TopIndex();
+    return top < fItems->Count() ? fItems->Item(top) : nullptr;
 }
 
-void TCustomListView::Scroll(int, int dy) {
+int TCustomListView::TopIndex() const {
+    return std::clamp(fTopIndex, 0, std::max(0, fItems->Count() - std::max(1, VisibleRowCount())));
+}
+
+int TCustomListView::LeftColumn() const {
+    int rows = ListRowCount();
+    int columns = (fItems->Count() + rows - 1) / rows;
+    int page = std::max(1, ClientWidth() / std::max(1, CellSize().cx));
+    return std::clamp(fLeftColumn, 0, std::max(0, columns - page));
+}
+
+int TCustomListView::ListRowCount() const {
+    return std::max(1, ClientHeight() / std::max(1, CellSize().cy));
+}
+
+void TCustomListView::Scroll(int dx, int dy) {
+    if (fViewStyle == vsList) {
+        int cols = dx / std::max(1, CellSize().cx);
+        if (cols) ScrollBy(sbHorizontal, cols);
+        return;
+    }
     if (fViewStyle != vsReport) return;
     int rows = dy / std::max(1, RowHeight());
-    fTopIndex = std::clamp(fTopIndex + rows, 0, std::max(0, fItems->Count() - 1));
+    if (rows) ScrollBy(sbVertical, rows);
+}
+
+TScrollBarInfo TCustomListView::ScrollBarInfo(TScrollBarKind kind) const {
+    TScrollBarInfo info;
+    int n = fItems->Count();
+    if (fViewStyle == vsReport && kind == sbVertical) {
+        info.Max = std::max(0, n - 1);
+        info.Page = std::max(1, VisibleRowCount());
+        info.Pos = TopIndex();
+        info.Visible = n > info.Page;
+    } else if (fViewStyle == vsList && kind == sbHorizontal) {
+        int columns = (n + ListRowCount() - 1) / ListRowCount();
+        info.Max = std::max(0, columns - 1);
+        info.Page = std::max(1, ClientWidth() / std::max(1, CellSize().cx));
+        info.Pos = LeftColumn();
+        info.Visible = columns > info.Page;
+    }
+    return info;
+}
+
+bool TCustomListView::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) {
+    if (TWinControl::DoMouseWheel(shift, wheelDelta, mousePos)) return true;
+    if (fViewStyle != vsList || !ScrollBarInfo(sbHorizontal).Visible) return false;
+    fWheelAccumulator += wheelDelta;
+    int notches = fWheelAccumulator / WHEEL_DELTA;
+    fWheelAccumulator -= notches * WHEEL_DELTA;
+    if (notches) ScrollBy(sbHorizontal, -notches);
+    return true;
+}
+
+void TCustomListView::ScrollBarMoved(TScrollBarKind kind, int pos) {
+    if (fViewStyle == vsReport && kind == sbVertical) fTopIndex = pos;
+    else if (fViewStyle == vsList && kind == sbHorizontal) fLeftColumn = pos;
+    else return;
     ItemsChanged();
 }
 

@@ -6,7 +6,8 @@
 // Layout (deterministic, in client coordinates; h = text height of the font, from the widgetset):
 // - report: a header of h + 8 when ShowColumnHeaders; rows of R = max(h + 4, small image height + 2);
 //   item i at y = header + (i - TopIndex) * R spanning the columns (column 0 only without RowSelect);
-// - list: the same row height, items top to bottom in columns of the widest caption + icon + 12;
+// - list: the same row height, items top to bottom in columns of the widest caption + icon + 12,
+//   the first column shown being LeftColumn;
 // - small icon: cells of (small image width or 16) + widest caption + 12 by R, left to right;
 // - icon: cells of max(large image width, 32) + 43 by max(large image height, 32) + 2h + 10,
 //   left to right (iaTop) or top to bottom (iaLeft).
@@ -319,9 +320,18 @@ class TCustomListView : public TWinControl {
     // The column whose header is at x (report view with headers), -1 when none.
     int ColumnAtX(int x) const;
     TListItem* TopItem() const;
-    int TopIndex() const { return fTopIndex; }
+    // Report style: the first row shown, within the range the items allow now (fewer items or a
+    // taller view move it back, as the system's list does).
+    int TopIndex() const;
+    // List style: the first column shown (columns of ListRowCount items), kept in range likewise.
+    int LeftColumn() const;
+    int ListRowCount() const;
+    // Scrolls by pixels (report: whole rows vertically; list: whole columns horizontally).
     void Scroll(int dx, int dy);
     int VisibleRowCount() const;
+    // Report: a vertical bar over the rows; list: a horizontal bar over the columns; the icon
+    // styles do not scroll.
+    TScrollBarInfo ScrollBarInfo(TScrollBarKind kind) const override;
     int StringWidth(const std::string& s) const;
     // The width a column needs for its header (header) or its widest cell (cells).
     int FitColumnWidth(int index, bool header) const;
@@ -371,6 +381,9 @@ protected:
     uint32_t DialogCode() const override { return DLGC_WANTARROWS; }
     void Loaded() override;
     void Resize() override;
+    void ScrollBarMoved(TScrollBarKind kind, int pos) override;
+    // List style: the wheel moves a column a notch.
+    bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
 
     void SortIfNeeded();
     bool SortWith(const std::function<int(TListItem*, TListItem*)>& cmp);
@@ -395,6 +408,7 @@ protected:
     TListItem* fEditItem = nullptr;
     TCustomEdit* fEditor = nullptr;
     int fTopIndex = 0;
+    int fLeftColumn = 0;
     int fUpdateCount = 0;
     bool fSortPending = false;
     bool fSorting = false;
