@@ -605,6 +605,22 @@ void ContextMenu(TControl* control, TPoint clientPoint) {
 
 void SetContextMenuHandler(TContextMenuHandler handler) { gContextMenuHandler = handler; }
 
+namespace {
+TMenuKeyHandler gMenuKeyHandler = nullptr;
+
+bool IsMenuKey(TWinControl* control, uint16_t key, TShiftState shift) {
+    if (!gMenuKeyHandler) return false;
+    TComponentWatch w(control);
+    for (TControl* c = control; c && w.Target; c = c->Parent())
+        if (c->PopupMenu() && gMenuKeyHandler(c->PopupMenu(), key, shift)) return true;
+    if (!w.Target) return false;
+    TCustomForm* form = GetParentForm(control);
+    return form && form->Menu() && gMenuKeyHandler(form->Menu(), key, shift);
+}
+}  // namespace
+
+void SetMenuKeyHandler(TMenuKeyHandler handler) { gMenuKeyHandler = handler; }
+
 void TControl::WndProc(TMessage& msg) {
     switch (msg.Msg) {
         case WM_LBUTTONDOWN:
@@ -942,6 +958,7 @@ void TWinControl::CMDialogChar(TMessage& msg) { Broadcast(msg); }
 
 void TWinControl::CNKeyDown(TMessage& msg) {
     msg.Result = 1;
+    if (IsMenuKey(this, static_cast<uint16_t>(msg.WParam), KeyboardShiftState())) return;
     uint32_t mask = 0;
     switch (msg.WParam) {
         case VK_TAB: mask = DLGC_WANTTAB; break;

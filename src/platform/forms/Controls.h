@@ -472,6 +472,12 @@ void SetCaptureControl(TControl* control);
 using TContextMenuHandler = bool (*)(TControl* control, TPoint clientPoint);
 void SetContextMenuHandler(TContextMenuHandler handler);
 
+// Runs the item of `menu` whose short cut the key is; true when one ran. A key pressed in a
+// control is first offered to the pop-up menus of the control and its parents, then to its form's
+// main menu, before the control or the form sees it. The menus layer installs the handler.
+using TMenuKeyHandler = bool (*)(TComponent* menu, uint16_t key, TShiftState shift);
+void SetMenuKeyHandler(TMenuKeyHandler handler);
+
 namespace detail {
 // Moves the system focus to a window as the system does: WM_KILLFOCUS to the old one, then
 // WM_SETFOCUS to the new one (whose handler tells its form). Forms call this.

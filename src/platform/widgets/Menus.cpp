@@ -372,6 +372,12 @@ void TPopupMenu::Popup(int x, int y) {
 namespace {
 // Every control's right-button release goes through the menus layer for its pop-up menu.
 const bool gContextMenuInstalled = (SetContextMenuHandler(&ShowContextMenu), true);
+// Keys pressed in a control run the short cuts of its menus first.
+bool RunMenuShortCut(TComponent* menu, uint16_t key, TShiftState shift) {
+    auto* m = dynamic_cast<TMenu*>(menu);
+    return m && m->IsShortCut(key, shift);
+}
+const bool gMenuKeyInstalled = (SetMenuKeyHandler(&RunMenuShortCut), true);
 }  // namespace
 
 bool ShowContextMenu(TControl* control, TPoint clientPoint) {
