@@ -211,6 +211,9 @@ void TCustomForm::DefocusControl(TWinControl* control, bool removing) {
         if (removing || IsDestroying()) fActiveControl = nullptr;
         else SetActiveControl(nullptr);
     }
+    // The screen must not keep a control that is going away.
+    if (removing && Screen->fActiveControl && control->ContainsControl(Screen->fActiveControl))
+        Screen->fActiveControl = nullptr;
 }
 
 void TCustomForm::SetFocus() {
