@@ -64,16 +64,6 @@ bool NativeWheel(QWidget* shown) {
     return qobject_cast<QAbstractScrollArea*>(shown) || qobject_cast<QComboBox*>(shown);
 }
 
-TControl* GraphicChildUnder(TWinControl* c, QPoint p) {
-    const auto& list = c->ControlList();
-    for (auto it = list.rbegin(); it != list.rend(); ++it) {
-        TControl* child = *it;
-        if (dynamic_cast<TWinControl*>(child) || !child->Visible()) continue;
-        if (child->BoundsRect().Contains({p.x(), p.y()})) return child;
-    }
-    return nullptr;
-}
-
 uint32_t WheelKeys(const QWheelEvent* we) {
     uint32_t k = 0;
     if (we->buttons() & Qt::LeftButton) k |= MK_LBUTTON;
@@ -123,7 +113,7 @@ protected:
         if (delta == 0) return true;  // a sideways wheel: the model has no message for it
         QPoint p = shown->mapFromGlobal(we->globalPosition().toPoint());
         TControl* target = c;
-        if (TControl* g = GraphicChildUnder(c, p)) {
+        if (TControl* g = QtGraphicChildAt(c, p)) {
             target = g;
             p -= QPoint(g->Left(), g->Top());
         }

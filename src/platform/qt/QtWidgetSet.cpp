@@ -158,8 +158,9 @@ std::string ShortHint(const std::string& hint) {
     return bar == std::string::npos ? hint : hint.substr(0, bar);
 }
 
-// The topmost visible graphic child of `c` under client point p (nullptr: none).
-TControl* GraphicChildAt(TWinControl* c, QPoint p) {
+}  // namespace
+
+TControl* QtGraphicChildAt(TWinControl* c, QPoint p) {
     const auto& list = c->ControlList();
     for (auto it = list.rbegin(); it != list.rend(); ++it) {
         TControl* child = *it;
@@ -168,6 +169,8 @@ TControl* GraphicChildAt(TWinControl* c, QPoint p) {
     }
     return nullptr;
 }
+
+namespace {
 
 // Paints a control (its painter, if any) and then its graphic children into an image of its size.
 QImage PaintControlImage(TWinControl* c, QSize size) {
@@ -1134,7 +1137,7 @@ protected:
                 if (auto* list = qobject_cast<QListWidget*>(shown))
                     p = list->viewport()->mapFromGlobal(me->globalPosition().toPoint());
                 TControl* target = c;
-                if (TControl* g = GraphicChildAt(c, p)) {
+                if (TControl* g = QtGraphicChildAt(c, p)) {
                     target = g;
                     p -= QPoint(g->Left(), g->Top());
                 }
@@ -1164,7 +1167,7 @@ protected:
                 auto* he = static_cast<QHelpEvent*>(e);
                 QPoint p = shown->mapFromGlobal(he->globalPos());
                 TControl* target = c;
-                if (TControl* g = GraphicChildAt(c, p)) target = g;
+                if (TControl* g = QtGraphicChildAt(c, p)) target = g;
                 std::string hint = ShortHint(target->Hint());
                 QRect area;  // where the tip stays; leaving it hides the tip
                 if (auto* grid = dynamic_cast<TStringAlignGrid*>(target)) {

@@ -65,6 +65,9 @@ void RegisterQtPeerKind(const TClassInfo& cls, TQtPeerKind kind);
 // The widget showing a windowed control (its handle and peer are made when needed); nullptr
 // when the Qt widgetset is not installed.
 QWidget* QtWidgetOf(TWinControl* control);
+// The topmost visible graphic child (a label, a tool button) of `c` under its client point p;
+// nullptr when none. Input aimed at a painted peer goes to that child.
+TControl* QtGraphicChildAt(TWinControl* c, QPoint p);
 // The control a widget (or one of its inner widgets) shows; nullptr for foreign widgets.
 TWinControl* QtControlOf(QWidget* widget);
 

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "qt/QtTestSupport.h"
 #include "platform/forms/Forms.h"
 #include "platform/qt/QtWidgetSet.h"
 #include "platform/widgets/Menus.h"
@@ -41,8 +42,7 @@ struct TMenuLog : TObject {
 class QtMainMenu : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        ASSERT_TRUE(InstallQtWidgetSet());
+        ASSERT_TRUE(qttest::StartQt());
     }
     void SetUp() override {
         form = CreateObject<TForm>(nullptr, 0);

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "qt/QtTestSupport.h"
 #include "platform/forms/Forms.h"
 #include "platform/qt/QtWidgetSet.h"
 #include "platform/widgets/StdCtrls.h"
@@ -37,8 +38,7 @@ struct TVariableItems : TObject {
 class QtVariableItems : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        ASSERT_TRUE(InstallQtWidgetSet());
+        ASSERT_TRUE(qttest::StartQt());
     }
     void SetUp() override {
         form = CreateObject<TForm>(nullptr, 0);
